@@ -1,0 +1,14 @@
+#pragma once
+// The in-process server behind the DLL's four exports.
+#include <windows.h>
+
+namespace velmora {
+
+HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** object);
+HRESULT CanUnloadNow();
+HRESULT RegisterServer(HMODULE module);
+HRESULT UnregisterServer(HMODULE module);
+// Releases the cached class factory when the module goes away.
+void ReleaseClassObjects();
+
+}  // namespace velmora

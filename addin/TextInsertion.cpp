@@ -1,0 +1,23 @@
+#include "addin/TextInsertion.h"
+
+#include <cwchar>
+
+#include "addin/Connect.h"
+#include "platform/Clipboard.h"
+#include "platform/HostOperations.h"
+
+namespace velmora {
+
+int PasteText(IDispatch* selection, const wchar_t* text, std::size_t length) {
+    if (!clipboard::PutUnicodeText(text, length)) return -1;
+    hostops::Paste(selection);  // the host's own paste; its result is not ours to judge
+    return 0;
+}
+
+int Connect::InsertText() {
+    hostops::EditableSelection target;
+    if (!hostops::FindEditableSelection(host.Get(), target)) return -1;
+    return PasteText(target.selection.Get(), guidText, std::wcslen(guidText));
+}
+
+}  // namespace velmora

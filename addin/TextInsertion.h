@@ -1,0 +1,15 @@
+#pragma once
+// The one way text reaches the editor: the clipboard, then the host's paste.
+#include <windows.h>
+#include <oaidl.h>
+
+#include <cstddef>
+
+namespace velmora {
+
+// Puts `text` on the clipboard as Unicode text and asks `selection` to paste
+// it. 0 once the paste was requested; -1, with nothing pasted, when the
+// clipboard could not be filled.
+int PasteText(IDispatch* selection, const wchar_t* text, std::size_t length);
+
+}  // namespace velmora

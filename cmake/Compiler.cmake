@@ -1,0 +1,20 @@
+# Warnings and per-build flags. Compiler specifics live here, not in the sources.
+if(MSVC)
+  add_compile_options(/W4 /utf-8)
+else()
+  add_compile_options(-Wall -Wextra)
+endif()
+
+if(WIN32)
+  add_compile_definitions(UNICODE _UNICODE NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0600)
+  if(NOT MSVC)
+    # Self-contained binaries: libstdc++, libgcc and winpthread linked in.
+    add_link_options(-static -static-libgcc -static-libstdc++)
+  endif()
+else()
+  option(VELMORA_SANITIZE "Build the native tests with ASan and UBSan" ON)
+  if(VELMORA_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+  endif()
+endif()

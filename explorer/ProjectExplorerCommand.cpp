@@ -1,0 +1,60 @@
+#include "addin/Connect.h"
+
+#include <shellapi.h>
+
+#include <string>
+
+#include "platform/HostOperations.h"
+#include "platform/ShellLauncher.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr long kDebuggerBreakMode = 2;
+
+bool KeyIsDown(int virtualKey) { return (GetKeyState(virtualKey) & 0x80) != 0; }
+
+// "Open" shows a plain folder window, "explore" one with the folder tree.
+// Shift or the right mouse button, as held for the input that ran the
+// command, asks for the plain window.
+const wchar_t* ChooseVerb() {
+    if (KeyIsDown(VK_SHIFT)) return L"Open";
+    if (KeyIsDown(VK_RBUTTON)) return L"Open";
+    return L"explore";
+}
+
+}  // namespace
+
+int Connect::ProjectExplorer() {
+    if (!host) return -1;
+    long mode = 0;
+    if (FAILED(hostops::GetDebuggerMode(host.Get(), mode)) || mode == kDebuggerBreakMode) return -1;
+
+    Microsoft::WRL::ComPtr<IDispatch> solution;
+    if (FAILED(hostops::GetSolution(host.Get(), solution))) return -1;
+    VARIANT_BOOL open = VARIANT_FALSE;
+    if (FAILED(dispatch::GetBool(solution.Get(), L"IsOpen", open)) || open == VARIANT_FALSE) return -1;
+    UniqueBstr fullName;
+    if (FAILED(dispatch::GetString(solution.Get(), L"FullName", fullName))) return -1;
+
+    // The folder is the full name up to its last backslash. A name without
+    // one (a solution never saved) has no folder to open.
+    std::wstring folder(fullName.get() ? fullName.get() : L"", SysStringLen(fullName.get()));
+    std::wstring::size_type cut = folder.rfind(L'\\');
+    if (cut == std::wstring::npos) return -1;
+    folder.erase(cut);
+
+    DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return -1;
+
+    SHELLEXECUTEINFOW request = {};
+    request.cbSize = sizeof(request);
+    request.lpVerb = ChooseVerb();
+    request.lpFile = folder.c_str();
+    request.nShow = SW_SHOWNORMAL;
+    shell::Execute(&request);  // the shell reports its own failures
+    return 0;
+}
+
+}  // namespace velmora

@@ -1,0 +1,124 @@
+#include "explorer/SpecialFolderPicker.h"
+
+#include <shellapi.h>
+
+#include "explorer/SpecialFolderTable.h"
+#include "platform/ShellLauncher.h"
+#include "resources/resource.h"
+
+namespace velmora::explorer {
+
+namespace {
+
+constexpr int kIconSize = 16;
+constexpr int kImageListCapacity = 64;
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+bool KeyIsDown(int virtualKey) { return (GetKeyState(virtualKey) & 0x80) != 0; }
+
+}  // namespace
+
+SpecialFolderPicker::SpecialFolderPicker() : ModalDialog(IDD_SPECIAL_FOLDER_PICKER) {
+    static const bool controlsInitialised = (InitCommonControls(), true);
+    (void)controlsInitialised;
+}
+
+INT_PTR SpecialFolderPicker::OnInitDialog(LPARAM) {
+    // An unmasked list: the icons are drawn onto its white background.
+    imageList_.reset(ImageList_Create(kIconSize, kIconSize, ILC_COLOR8, kImageListCapacity, kImageListCapacity));
+    if (!imageList_) {
+        Close();
+        return TRUE;
+    }
+    ImageList_SetBkColor(imageList_.get(), kWhite);
+    tree_ = Item(IDC_FOLDER_TREE);
+    TreeView_SetImageList(tree_, imageList_.get(), TVSIL_NORMAL);
+    for (int number = 0; number < kSpecialFolderCount; ++number) {
+        if (!IsOfferedFolder(number)) continue;
+        if (!AddEntry(number)) {
+            Close();
+            break;
+        }
+    }
+    return TRUE;  // the dialog manager gives the tree the focus
+}
+
+bool SpecialFolderPicker::DescribeEntry(int number, SpecialFolderEntry& entry) {
+    return DescribeSpecialFolder(number, entry);
+}
+
+bool SpecialFolderPicker::AddEntry(int number) {
+    SpecialFolderEntry entry;
+    if (!DescribeEntry(number, entry)) return true;
+    // The list keeps its own copy; the shell's icon goes when `entry` does.
+    int image = ImageList_ReplaceIcon(imageList_.get(), -1, entry.icon.get());
+    if (image == -1) return false;
+
+    TVINSERTSTRUCTW insert = {};
+    insert.hParent = TVI_ROOT;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+    insert.item.pszText = const_cast<wchar_t*>(entry.name);
+    insert.item.iImage = image;
+    insert.item.iSelectedImage = image;
+    insert.item.lParam = static_cast<LPARAM>(ItemTagOf(number));
+    return reinterpret_cast<HTREEITEM>(SendMessageW(tree_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert))) !=
+           nullptr;
+}
+
+bool SpecialFolderPicker::OnCommand(WORD id, WORD code, HWND) {
+    if (code != 0) return false;
+    if (id == IDOK || id == IDCANCEL) {
+        End(id);
+        return true;
+    }
+    return false;
+}
+
+bool SpecialFolderPicker::OnNotify(NMHDR* header, LRESULT& result) {
+    if (!header || header->idFrom != IDC_FOLDER_TREE) return false;
+    switch (header->code) {
+    case NM_DBLCLK:
+        // The picker closes whatever the opening does.
+        Close();
+        OpenSelectedEntry();
+        result = 0;
+        return true;
+    case NM_KILLFOCUS:
+        Close();
+        result = 0;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void SpecialFolderPicker::OpenSelectedEntry() {
+    HTREEITEM selected = TreeView_GetSelection(tree_);
+    if (!selected) return;
+    TVITEMW item = {};
+    item.mask = TVIF_PARAM;
+    item.hItem = selected;
+    if (!SendMessageW(tree_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return;
+    std::uint32_t number = 0;
+    if (!FolderOfItemTag(static_cast<std::uint32_t>(item.lParam), number)) return;
+
+    SHELLEXECUTEINFOW request = {};
+    request.cbSize = sizeof(request);
+    request.nShow = SW_SHOWNORMAL;
+    request.lpVerb = KeyIsDown(VK_SHIFT) ? L"Open" : L"explore";
+    OpenTarget target;
+    if (!FindOpenTarget(number, target)) return;
+    if (target.verb) request.lpVerb = target.verb;
+    if (target.idList) {
+        request.fMask = SEE_MASK_IDLIST;
+        request.lpIDList = target.idList.get();
+    } else {
+        request.lpFile = target.file.c_str();
+    }
+    shell::Execute(&request);  // the shell reports its own failures
+}
+
+void SpecialFolderPicker::Close() { PostMessageW(Window(), WM_CLOSE, 0, 0); }
+
+}  // namespace velmora::explorer

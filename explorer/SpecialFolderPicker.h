@@ -1,0 +1,39 @@
+#pragma once
+// The pop-up list of special folders: a caption-less dialog whose tree shows
+// every place the shell knows here, with its small icon, and opens the one
+// double-clicked. It closes like a pop-up menu: on a choice, Enter, Escape or
+// when the tree loses the keyboard focus.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "explorer/SpecialFolderCatalogue.h"
+#include "framework/ModalDialog.h"
+#include "framework/UniqueHandle.h"
+
+namespace velmora::explorer {
+
+class SpecialFolderPicker : public ModalDialog {
+public:
+    SpecialFolderPicker();
+
+protected:
+    INT_PTR OnInitDialog(LPARAM initParam) override;
+    bool OnCommand(WORD id, WORD code, HWND control) override;
+    bool OnNotify(NMHDR* header, LRESULT& result) override;
+
+    // Describes one place for the list; the catalogue's answer unless a
+    // derived class looks on.
+    virtual bool DescribeEntry(int number, SpecialFolderEntry& entry);
+
+private:
+    // False when the entry could not be added; an unavailable place counts
+    // as added.
+    bool AddEntry(int number);
+    void OpenSelectedEntry();
+    void Close();
+
+    UniqueImageList imageList_;
+    HWND tree_ = nullptr;
+};
+
+}  // namespace velmora::explorer

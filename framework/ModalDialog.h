@@ -1,0 +1,50 @@
+#pragma once
+// Modal dialogs from dialog template resources. A dialog class derives from
+// ModalDialog and overrides the handlers it needs; a handler returns true when
+// it took the message, and every message no handler takes gets the dialog
+// manager's default processing (Enter gives IDOK, Escape and a posted WM_CLOSE
+// give IDCANCEL, the focus goes to the first tab stop).
+#include <windows.h>
+
+namespace velmora {
+
+class ModalDialog {
+public:
+    explicit ModalDialog(UINT templateId) : templateId_(templateId) {}
+    virtual ~ModalDialog() = default;
+    ModalDialog(const ModalDialog&) = delete;
+    ModalDialog& operator=(const ModalDialog&) = delete;
+
+    // Creates the dialog from its template in the module's resources, with no
+    // owner window, and runs its modal loop. Returns the end code; -1 also when
+    // the dialog could not be created (WasShown tells the two apart).
+    INT_PTR DoModal(HWND owner = nullptr, LPARAM initParam = 0);
+
+    // True once the dialog window existed (it received WM_INITDIALOG).
+    bool WasShown() const { return wasShown_; }
+
+protected:
+    HWND Window() const { return window_; }
+    HWND Item(int id) const { return GetDlgItem(window_, id); }
+    void End(INT_PTR code) { EndDialog(window_, code); }
+
+    // WM_INITDIALOG. Return value as for a dialog procedure: TRUE lets the
+    // dialog manager give the focus to the first tab stop.
+    virtual INT_PTR OnInitDialog(LPARAM /*initParam*/) { return TRUE; }
+    virtual bool OnCommand(WORD /*id*/, WORD /*code*/, HWND /*control*/) { return false; }
+    // `result` becomes the message result (DWLP_MSGRESULT) when handled.
+    virtual bool OnNotify(NMHDR* /*header*/, LRESULT& /*result*/) { return false; }
+    // Any other message; return true when handled.
+    virtual bool OnMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/) { return false; }
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    UINT templateId_;
+    HWND window_ = nullptr;
+    LPARAM initParam_ = 0;
+    bool wasShown_ = false;
+};
+
+}  // namespace velmora

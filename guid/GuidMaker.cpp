@@ -1,0 +1,70 @@
+#include "guid/GuidMaker.h"
+
+#include <objbase.h>
+
+#include <cstring>
+
+#include "addin/Connect.h"
+#include "framework/Module.h"
+
+namespace velmora::guid {
+
+namespace {
+GuidGenerator currentGenerator = &CoCreateGuid;
+
+char16_t* Units(wchar_t* text) { return reinterpret_cast<char16_t*>(text); }
+}  // namespace
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t expected");
+
+GuidGenerator SetGuidGenerator(GuidGenerator generator) {
+    GuidGenerator previous = currentGenerator;
+    currentGenerator = generator ? generator : &CoCreateGuid;
+    return previous;
+}
+
+bool MakeNewGuid(GUID& out) {
+    out = GUID_NULL;
+    currentGenerator(&out);  // the value alone tells success
+    return !IsNullGuid(ToGuidValue(out));
+}
+
+GuidValue ToGuidValue(const GUID& guid) {
+    GuidValue value{};
+    value.data1 = guid.Data1;
+    value.data2 = guid.Data2;
+    value.data3 = guid.Data3;
+    std::memcpy(value.data4, guid.Data4, sizeof value.data4);
+    return value;
+}
+
+int LoadGuidTemplate(int format, wchar_t (&buffer)[kGuidTextCapacity]) {
+    buffer[0] = L'\0';
+    if (FormatTemplate(format) == nullptr) return 0;  // not one of the five formats
+    return LoadStringW(ModuleInstance(), static_cast<UINT>(kFirstFormatStringId + format), buffer,
+                       static_cast<int>(kGuidTextCapacity));
+}
+
+bool RenderGuid(int format, const GUID& guid, wchar_t (&buffer)[kGuidTextCapacity]) {
+    wchar_t pattern[kGuidTextCapacity];
+    if (LoadGuidTemplate(format, pattern) <= 0) return false;
+    FormatGuid(Units(buffer), kGuidTextCapacity, Units(pattern), ToGuidValue(guid));
+    return true;
+}
+
+}  // namespace velmora::guid
+
+namespace velmora {
+
+static_assert(Connect::GuidTextCapacity == guid::kGuidTextCapacity, "guidText holds one rendering");
+
+int Connect::MakeGuidText(const GUID& guid) {
+    GUID chosen = guid;
+    if (IsEqualGUID(chosen, GUID_NULL) && !guid::MakeNewGuid(chosen)) return -1;
+    // A format outside the five or a missing template leaves the text as it was.
+    if (!guid::RenderGuid(guidFormat, chosen, guidText)) return -1;
+    hasGuidText = true;
+    return 0;
+}
+
+}  // namespace velmora

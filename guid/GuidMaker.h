@@ -1,0 +1,37 @@
+#pragma once
+// Making and rendering GUIDs on Windows: the system generator, the templates
+// from the module's string table and the portable formatter.
+#include <windows.h>
+
+#include <cstddef>
+
+#include "guid/GuidFormat.h"
+
+namespace velmora::guid {
+
+// The system's GUID generator, replaceable so that tests can make it fail.
+using GuidGenerator = HRESULT(WINAPI*)(GUID*);
+
+// Puts `generator` in place of the current one (nullptr: CoCreateGuid again)
+// and returns the one it replaced.
+GuidGenerator SetGuidGenerator(GuidGenerator generator);
+
+// Sets `out` to GUID_NULL, then lets the generator fill it. Only the value
+// decides success: true when `out` now differs from GUID_NULL in any byte.
+bool MakeNewGuid(GUID& out);
+
+GuidValue ToGuidValue(const GUID& guid);
+
+// Capacity of a template or rendering buffer, terminator included.
+inline constexpr std::size_t kGuidTextCapacity = 512;
+
+// Copies the template of `format` (string 101 + format) from the module's
+// string table into `buffer`. Returns its length; 0 when `format` is outside
+// 0 to 4 or the string is missing.
+int LoadGuidTemplate(int format, wchar_t (&buffer)[kGuidTextCapacity]);
+
+// Renders `guid` in `format` into `buffer` (at most 511 units and the
+// terminator). False, with `buffer` untouched, when the template is missing.
+bool RenderGuid(int format, const GUID& guid, wchar_t (&buffer)[kGuidTextCapacity]);
+
+}  // namespace velmora::guid

@@ -1,0 +1,11 @@
+#pragma once
+// GuidSet.ini in the configuration folder: the GUID format index the user
+// last confirmed in the GUID dialog.
+
+namespace velmora {
+
+// The stored format index, 0 to 4, or -1 when the file does not open.
+// Content with no readable number reads as 0.
+int ReadGuidSet();
+
+}  // namespace velmora

@@ -1,0 +1,103 @@
+#include "platform/HostOperations.h"
+
+namespace velmora::hostops {
+
+namespace {
+// An object property that must give an object.
+HRESULT GetRequiredObject(IDispatch* object, const wchar_t* name, ComPtr<IDispatch>& value) {
+    if (!object) return E_POINTER;
+    HRESULT hr = dispatch::GetObject(object, name, value);
+    if (SUCCEEDED(hr) && !value) return E_POINTER;
+    return hr;
+}
+}  // namespace
+
+HRESULT GetCommands(IDispatch* dte, ComPtr<IDispatch>& commands) {
+    if (!dte) return E_POINTER;
+    return dispatch::GetObject(dte, L"Commands", commands);
+}
+
+HRESULT AddNamedCommand(IDispatch* commands, IDispatch* addInInstance, BSTR name, BSTR buttonText,
+                        BSTR tooltip, bool msoButton, long bitmap, long disabledFlags, ComPtr<IDispatch>& command) {
+    command.Reset();
+    if (!commands) return E_POINTER;
+    SAFEARRAY* noContextGuids = nullptr;
+    VARIANT args[8];
+    for (VARIANT& arg : args) VariantInit(&arg);
+    args[0].vt = VT_DISPATCH;
+    args[0].pdispVal = addInInstance;
+    args[1].vt = VT_BSTR;
+    args[1].bstrVal = name;
+    args[2].vt = VT_BSTR;
+    args[2].bstrVal = buttonText;
+    args[3].vt = VT_BSTR;
+    args[3].bstrVal = tooltip;
+    args[4].vt = VT_BOOL;
+    args[4].boolVal = msoButton ? VARIANT_TRUE : VARIANT_FALSE;
+    args[5].vt = VT_I4;
+    args[5].lVal = bitmap;
+    args[6].vt = VT_BYREF | VT_ARRAY | VT_VARIANT;
+    args[6].pparray = &noContextGuids;
+    args[7].vt = VT_I4;
+    args[7].lVal = disabledFlags;
+
+    dispatch::Variant result;
+    HRESULT hr = dispatch::Call(commands, L"AddNamedCommand", DISPATCH_METHOD, args, 8, &result);
+    if (SUCCEEDED(hr) && result.get().vt == VT_DISPATCH) command = result.get().pdispVal;
+    return hr;
+}
+
+HRESULT GetDebuggerMode(IDispatch* dte, long& mode) {
+    ComPtr<IDispatch> debugger;
+    HRESULT hr = GetRequiredObject(dte, L"Debugger", debugger);
+    if (FAILED(hr)) return hr;
+    return dispatch::GetLong(debugger.Get(), L"CurrentMode", mode);
+}
+
+bool IsNotInBreakMode(IDispatch* dte) {
+    long mode = 0;
+    return SUCCEEDED(GetDebuggerMode(dte, mode)) && mode != 2;
+}
+
+HRESULT GetSolution(IDispatch* dte, ComPtr<IDispatch>& solution) {
+    return GetRequiredObject(dte, L"Solution", solution);
+}
+
+bool IsSolutionOpen(IDispatch* dte) {
+    ComPtr<IDispatch> solution;
+    VARIANT_BOOL open = VARIANT_FALSE;
+    return SUCCEEDED(GetSolution(dte, solution)) && SUCCEEDED(dispatch::GetBool(solution.Get(), L"IsOpen", open)) &&
+           open != VARIANT_FALSE;
+}
+
+bool FindEditableSelection(IDispatch* dte, EditableSelection& found) {
+    found = EditableSelection{};
+    ComPtr<IDispatch> window;
+    if (FAILED(GetRequiredObject(dte, L"ActiveWindow", window))) return false;
+    ComPtr<IDispatch> document;
+    if (FAILED(GetRequiredObject(window.Get(), L"Document", document))) return false;
+    VARIANT_BOOL readOnly = VARIANT_TRUE;
+    if (FAILED(dispatch::GetBool(document.Get(), L"ReadOnly", readOnly)) || readOnly != VARIANT_FALSE) return false;
+    ComPtr<IDispatch> selection;
+    if (FAILED(GetRequiredObject(document.Get(), L"Selection", selection))) return false;
+    // Only a text selection can paste; any other selection object is no target.
+    DISPID paste = DISPID_UNKNOWN;
+    if (FAILED(dispatch::FindMember(selection.Get(), L"Paste", &paste))) return false;
+    found.document = std::move(document);
+    found.selection = std::move(selection);
+    return true;
+}
+
+HRESULT GetAnchorDisplayColumn(IDispatch* selection, long& column) {
+    ComPtr<IDispatch> anchor;
+    HRESULT hr = GetRequiredObject(selection, L"AnchorPoint", anchor);
+    if (FAILED(hr)) return hr;
+    return dispatch::GetLong(anchor.Get(), L"DisplayColumn", column);
+}
+
+HRESULT Paste(IDispatch* selection) {
+    if (!selection) return E_POINTER;
+    return dispatch::Call(selection, L"Paste", DISPATCH_METHOD, nullptr, 0, nullptr);
+}
+
+}  // namespace velmora::hostops

@@ -1,0 +1,30 @@
+#!/bin/bash
+# Builds the add-in, registers it with regsvr32 in a private Wine prefix, and
+# runs the host stand-in's program, which creates the add-in by its ProgID,
+# connects it and runs the demo scenarios. Screenshots go to build/demo/.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/build.sh" windows >/dev/null
+
+demo_dir="$root/build/demo"
+mkdir -p "$demo_dir"
+env_cmd=("$root/scripts/wine-env.sh" exec "$demo_dir")
+trap '"$root/scripts/wine-env.sh" stop "$demo_dir"' EXIT
+
+to_windows() { echo "Z:${1//\//\\}"; }
+dll=$(to_windows "$root/build/windows/addin/velmora.dll")
+
+"$root/scripts/wine-env.sh" start "$demo_dir"
+echo "== regsvr32 $dll"
+"${env_cmd[@]}" wine regsvr32 /s "$dll"
+echo "registered: $("${env_cmd[@]}" wine reg query 'HKCR\Velmora.Connect\CLSID' /ve 2>/dev/null | tr -d '\r' | grep -o '{.*}')"
+
+# Sample configuration for the template and GUID commands, if the repository has one.
+appdata_unix="$demo_dir/wineprefix/drive_c/users/$(whoami)/AppData/Roaming/Orinth/Velmora"
+if [ -d "$root/samples" ]; then
+  mkdir -p "$appdata_unix"
+  cp -r "$root/samples/." "$appdata_unix/"
+fi
+
+VELMORA_SCREENSHOT_DIR=$(to_windows "$demo_dir") \
+  "${env_cmd[@]}" wine "$(to_windows "$root/build/windows/host/velmora-host.exe")" "$@"

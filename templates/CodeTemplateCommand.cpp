@@ -1,0 +1,4 @@
+#include "addin/Connect.h"
+namespace velmora {
+int Connect::CodeTemplate() { return -1; }
+}
