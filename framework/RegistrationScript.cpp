@@ -391,6 +391,8 @@ private:
             if (!ParseNumber(data.text, value.number))
                 return Fail(data, "invalid number " + Quote(data.text) +
                                       " (expected decimal or 0x hexadecimal, at most 32 bits)");
+        } else if (data.kind != TokenKind::Quoted) {
+            return Fail(data, "string value " + Quote(data.text) + " must be in single quotes");
         } else {
             value.text = std::move(data.text);
         }

@@ -19,8 +19,8 @@
 // Tokens are separated by white space. A name is either a bare word or a
 // string in single quotes, where '' stands for one quote; a quoted name is
 // never taken as a keyword. Keywords and root names are matched ignoring ASCII
-// case. Values: `= s 'text'` (string) or `= d 'number'` (32-bit, decimal or
-// 0x hexadecimal). `Key = ...` sets the default value, `val Name = ...` a named
+// case. Values: `= s 'text'` (string, always quoted) or `= d 'number'`
+// (32-bit, decimal or 0x hexadecimal, quoted or bare). `Key = ...` sets the default value, `val Name = ...` a named
 // one. Key flags: NoRemove (never deleted at unregistration), ForceRemove
 // (deleted with its subkeys before registration writes it afresh), Delete
 // (deleted with its subkeys at registration; nothing else is done with it).

@@ -226,6 +226,7 @@ TEST(RegistrationScript, RejectsBrokenScriptsWithTheirPosition) {
         {"unknown value type", u"HKCR { A = b '01' }", 1, 12, "unknown value type 'b'"},
         {"missing value type", u"HKCR { A = 'x' }", 1, 12, "expected a value type"},
         {"missing value", u"HKCR { A = s }", 1, 14, "expected the value after 's', found '}'"},
+        {"bare string value", u"HKCR { A = s\n B }", 2, 2, "string value 'B' must be in single quotes"},
         {"value cut off by the end", u"HKCR { A = s", 1, 10, "found the end of the script"},
         {"number too large", u"HKCU { A { val N = d '4294967296' } }", 1, 22, "invalid number"},
         {"hex number too large", u"HKCU { A { val N = d '0x100000000' } }", 1, 22, "invalid number"},

@@ -24,8 +24,13 @@ const std::wstring kClassKey = std::wstring(L"CLSID\\") + kClsid;
 struct LoadedServer {
     explicit LoadedServer(const std::wstring& path) : module(LoadLibraryW(path.c_str())) {
         if (!module) return;
-        getClassObject = reinterpret_cast<decltype(getClassObject)>(GetProcAddress(module, "DllGetClassObject"));
-        canUnloadNow = reinterpret_cast<decltype(canUnloadNow)>(GetProcAddress(module, "DllCanUnloadNow"));
+        getClassObject = Export<decltype(getClassObject)>("DllGetClassObject");
+        canUnloadNow = Export<decltype(canUnloadNow)>("DllCanUnloadNow");
+    }
+    template <typename Function>
+    Function Export(const char* name) {
+        // Through a generic function pointer: the export's real type is known only here.
+        return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
     }
     ~LoadedServer() {
         if (module) FreeLibrary(module);

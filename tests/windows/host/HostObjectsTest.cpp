@@ -167,7 +167,9 @@ TEST_F(HostObjectsTest, AddNamedCommandRejectsEveryMalformedCall) {
         const CallResult call =
             CallByName(commands.Get(), L"AddNamedCommand", c.flags, arguments.args, &result.value, c.namedArgs);
         EXPECT_EQ(c.expected, call.result);
-        if (c.argError != none) EXPECT_EQ(c.argError, call.argError);
+        if (c.argError != none) {
+            EXPECT_EQ(c.argError, call.argError);
+        }
         EXPECT_EQ(VT_EMPTY, result.value.vt);
         EXPECT_TRUE(host.Commands().empty());
         ASSERT_EQ(1u, host.AddNamedCommandCalls().size());
@@ -236,9 +238,13 @@ TEST_F(HostObjectsTest, PropertiesFollowTheHostState) {
         Var value;
         EXPECT_EQ(S_OK, CallByName(owner.Get(), c.path.back(), DISPATCH_PROPERTYGET, {}, &value.value).result);
         ASSERT_EQ(c.type, value.value.vt);
-        if (c.type == VT_I4) EXPECT_EQ(c.number, value.value.lVal);
-        if (c.type == VT_BOOL) EXPECT_EQ(c.number, value.value.boolVal);
-        if (c.type == VT_BSTR) EXPECT_EQ(c.text, std::wstring(value.value.bstrVal, SysStringLen(value.value.bstrVal)));
+        if (c.type == VT_I4) {
+            EXPECT_EQ(c.number, value.value.lVal);
+        } else if (c.type == VT_BOOL) {
+            EXPECT_EQ(c.number, value.value.boolVal);
+        } else {
+            EXPECT_EQ(c.text, std::wstring(value.value.bstrVal, SysStringLen(value.value.bstrVal)));
+        }
     }
 }
 
@@ -392,7 +398,9 @@ TEST_F(HostObjectsTest, InjectedResultsStartAtTheNthCallAndCanBeCleared) {
         Var value;
         EXPECT_EQ(c.result, CallByName(owner.Get(), c.member, DISPATCH_PROPERTYGET, {}, &value.value).result);
         EXPECT_EQ(c.type, value.value.vt);
-        if (c.type == VT_DISPATCH) EXPECT_EQ(nullptr, value.value.pdispVal);
+        if (c.type == VT_DISPATCH) {
+            EXPECT_EQ(nullptr, value.value.pdispVal);
+        }
         host.ClearInjections();
         Var normal;
         EXPECT_EQ(S_OK, CallByName(owner.Get(), c.member, DISPATCH_PROPERTYGET, {}, &normal.value).result);

@@ -49,7 +49,16 @@ void Snapshot(HKEY key, const std::wstring& relative, std::vector<std::string>& 
         }
         std::string line = Narrow(relative) + ": " + (nameLength == 0 ? std::string("@") : Narrow(name)) + " = ";
         if (type == REG_SZ) {
-            line += "sz:" + Narrow(std::wstring(reinterpret_cast<const wchar_t*>(data), dataSize / sizeof(wchar_t)));
+            // Stored with exactly one terminating NUL; anything else shows.
+            std::wstring text(reinterpret_cast<const wchar_t*>(data), dataSize / sizeof(wchar_t));
+            if (!text.empty() && text.back() == L'\0') {
+                text.pop_back();
+            } else {
+                text += L"<no terminator>";
+            }
+            line += "sz:" + Narrow(text);
+            for (size_t nul = line.find('\0'); nul != std::string::npos; nul = line.find('\0'))
+                line.replace(nul, 1, "<NUL>");
         } else if (type == REG_DWORD && dataSize == sizeof(DWORD)) {
             DWORD number;
             memcpy(&number, data, sizeof number);
@@ -152,6 +161,18 @@ HKCU
                         }
                     }
                 }
+            }
+        }
+    }
+}
+HKEY_CURRENT_USER
+{
+    NoRemove Software
+    {
+        NoRemove VelmoraTest
+        {
+            NoRemove Registrar
+            {
                 Sample.Class = s 'Sample Class'
                 {
                     CurVer = s 'Sample.Class.1'
@@ -269,7 +290,8 @@ TEST_F(Registrar, ForeignSubkeyInAScriptedKeyFailsUnregistrationWithTheRegistryC
     EXPECT_TRUE(FAILED(hr));
 
     // The keys that hold the foreign one stay, with their values; every other
-    // scripted key, also those after it in the script, is gone.
+    // scripted key, also those after it in the script (in the next root
+    // block), is gone.
     EXPECT_EQ(Lines({
                   "",
                   "Classes",
