@@ -41,7 +41,9 @@ HRESULT Connect::CreateInstance(IUnknown* outer, REFIID riid, void** object) {
     Connect* created = new (std::nothrow) Connect(outer);
     if (!created) return E_OUTOFMEMORY;
     created->inner.AddRef();
-    HRESULT hr = created->inner.QueryInterface(riid, object);
+    // Aggregated, the outer object gets the inner unknown; otherwise the
+    // object's own identity (its IUnknown is the connection part).
+    HRESULT hr = outer ? created->inner.QueryInterface(riid, object) : created->QueryInterface(riid, object);
     created->inner.Release();  // destroys the object again if riid was refused
     return hr;
 }

@@ -77,6 +77,16 @@ TEST(ComServer, ExportsServeOneClassFactoryAndCountLocks) {
     ComPtr<IDTExtensibility2> extensibility;
     ASSERT_EQ(object.As(&extensibility), S_OK);
     EXPECT_EQ(static_cast<IDispatch*>(extensibility.Get()), dispatch.Get());  // IDispatch is the connection part
+    ComPtr<IUnknown> identity;
+    ASSERT_EQ(first->CreateInstance(nullptr, IID_IUnknown, &identity), S_OK);
+    ComPtr<IUnknown> identityAgain;
+    ComPtr<IDTCommandTarget> otherPart;
+    ASSERT_EQ(identity.As(&otherPart), S_OK);
+    ASSERT_EQ(otherPart.As(&identityAgain), S_OK);
+    EXPECT_EQ(identity.Get(), identityAgain.Get());  // one COM identity per object
+    identity.Reset();
+    identityAgain.Reset();
+    otherPart.Reset();
     ComPtr<IClassFactory> notOffered;
     EXPECT_EQ(object.As(&notOffered), E_NOINTERFACE);
     EXPECT_EQ(notOffered, nullptr);
