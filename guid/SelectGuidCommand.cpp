@@ -19,7 +19,7 @@ int Connect::SelectGUID() {
     int format = -1;
     GUID chosen = GUID_NULL;
     dialog.GetResult(format, chosen);
-    if (format < 0 || IsEqualGUID(chosen, GUID_NULL)) return -1;
+    if (format < 0) return -1;
 
     guidFormat = format;
     if (MakeGuidText(chosen) != 0) return -1;

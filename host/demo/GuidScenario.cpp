@@ -1,0 +1,335 @@
+// The GUID commands as a user meets them: InsertGUID in each of the five
+// stored formats, InsertOldGUID after the stored format changed, and the GUID
+// dialog switched to the registry format and pasted, with a screenshot of the
+// open dialog.
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <wincodec.h>
+#include <wrl/client.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "host/ClipboardText.h"
+#include "host/demo/Scenario.h"
+
+namespace velmora::demo {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+// --- GuidSet.ini in the application-data folder ---
+
+std::wstring GuidSetPath() {
+    wchar_t appData[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData);
+    return std::wstring(appData) + L"\\Orinth\\Velmora\\GuidSet.ini";
+}
+
+std::optional<std::string> ReadBytes(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string bytes;
+    char chunk[512];
+    DWORD read = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
+    CloseHandle(file);
+    return bytes;
+}
+
+bool WriteBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == bytes.size();
+}
+
+// The user's GuidSet.ini for the length of a scenario: the folder is made if
+// missing, and what the file held before comes back at the end.
+class GuidSetFile {
+public:
+    GuidSetFile() : path_(GuidSetPath()), previous_(ReadBytes(path_)) {
+        SHCreateDirectoryExW(nullptr, path_.substr(0, path_.rfind(L'\\')).c_str(), nullptr);
+    }
+    ~GuidSetFile() {
+        if (previous_) {
+            WriteBytes(path_, *previous_);
+        } else {
+            DeleteFileW(path_.c_str());
+        }
+    }
+    GuidSetFile(const GuidSetFile&) = delete;
+    GuidSetFile& operator=(const GuidSetFile&) = delete;
+
+    bool Write(const std::string& bytes) const { return WriteBytes(path_, bytes); }
+    std::optional<std::string> Read() const { return ReadBytes(path_); }
+
+    void Print(Report& report) const {
+        const std::optional<std::string> bytes = Read();
+        report.Line(L"GuidSet.ini: " + (bytes ? Quoted(std::wstring(bytes->begin(), bytes->end())) : L"(missing)"));
+    }
+
+private:
+    std::wstring path_;
+    std::optional<std::string> previous_;
+};
+
+// An empty writable C++ document.
+void OpenEmptyDocument(host::HostStandIn& host) {
+    host.SetActiveWindow(true);
+    host.SetWindowHasDocument(true);
+    host.SetDocumentName(L"Guids.cpp");
+    host.SetDocumentReadOnly(false);
+    host.SetTextSelection(true);
+    host.SetDocument(L"", 0, 0);
+}
+
+// What the last paste put into the document, or nothing.
+std::optional<std::wstring> LastPaste(const host::HostStandIn& host) {
+    if (host.Pastes().empty() || host.Pastes().back().outcome != host::PasteOutcome::Pasted) return std::nullopt;
+    return host.Pastes().back().text;
+}
+
+// The shape each format gives its text: how it begins and ends.
+struct FormatShape {
+    const wchar_t* begins;
+    const wchar_t* ends;
+    size_t length;
+};
+const FormatShape kShapes[] = {
+    {L"// {", L");\r\n", 0},
+    {L"// {", L");\r\n", 0},
+    {L"// {", L" } };\r\n", 0},
+    {L"{", L"}\r\n", 40},
+    {L"", L"", 36},
+};
+
+bool HasShape(const std::wstring& text, int format) {
+    const FormatShape& shape = kShapes[format];
+    const std::wstring begins = shape.begins, ends = shape.ends;
+    if (shape.length != 0 && text.size() != shape.length) return false;
+    return text.size() >= begins.size() + ends.size() && text.compare(0, begins.size(), begins) == 0 &&
+           text.compare(text.size() - ends.size(), ends.size(), ends) == 0;
+}
+
+int RunInsertGuid(ScenarioContext& context) {
+    host::HostStandIn& host = context.host;
+    Report& report = context.report;
+    GuidSetFile file;
+    OpenEmptyDocument(host);
+
+    std::wstring last;
+    for (int format = 0; format < 5; ++format) {
+        report.Line();
+        if (!file.Write(std::to_string(format))) report.Fail(L"cannot write GuidSet.ini");
+        file.Print(report);
+        host.ClearPastes();
+        ExecCommand(context, L"InsertGUID");
+        report.Pastes(host);
+        const std::optional<std::wstring> pasted = LastPaste(host);
+        if (!pasted) {
+            report.Fail(L"InsertGUID pasted nothing");
+            continue;
+        }
+        if (!HasShape(*pasted, format)) report.Fail(L"the text does not have the shape of format " +
+                                                    std::to_wstring(format));
+        if (*pasted == last) report.Fail(L"InsertGUID repeated the previous GUID");
+        if (host::ReadClipboard().text != *pasted) report.Fail(L"the clipboard does not hold the pasted text");
+        last = *pasted;
+    }
+    report.Line();
+    report.Document(host);
+
+    // The old GUID keeps its format when the stored one changes.
+    report.Line();
+    if (!file.Write("0")) report.Fail(L"cannot write GuidSet.ini");
+    file.Print(report);
+    host.SetDocument(L"", 0, 0);
+    host.ClearPastes();
+    ExecCommand(context, L"InsertOldGUID");
+    report.Pastes(host);
+    report.Document(host);
+    report.Clipboard();
+    if (LastPaste(host) != last) report.Fail(L"InsertOldGUID did not repeat the last text");
+    return 0;
+}
+
+// --- The GUID dialog, driven from a helper thread ---
+
+const wchar_t kDialogTitle[] = L"GUIDの選択と貼り付け";
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000) {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    while (!condition()) {
+        if (GetTickCount64() > end) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+std::wstring ControlText(HWND dialog, int id) {
+    wchar_t text[1024] = {};
+    GetDlgItemTextW(dialog, id, text, 1024);
+    return text;
+}
+
+// Copies the window's screen area into a PNG file. Returns an empty string
+// on success, else what failed.
+std::wstring SaveWindowPng(HWND window, const std::wstring& path) {
+    RECT rect{};
+    if (!GetWindowRect(window, &rect)) return L"GetWindowRect";
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::wstring failure;
+    if (!bitmap || !bits) {
+        failure = L"CreateDIBSection";
+    } else {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        if (!BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY)) failure = L"BitBlt";
+        SelectObject(memory, old);
+        GdiFlush();
+        // Opaque pixels for the encoder.
+        auto* pixel = static_cast<BYTE*>(bits);
+        for (int i = 0; i < width * height; ++i) pixel[4 * i + 3] = 0xFF;
+    }
+    if (failure.empty()) {
+        ComPtr<IWICImagingFactory> factory;
+        ComPtr<IWICStream> stream;
+        ComPtr<IWICBitmapEncoder> encoder;
+        ComPtr<IWICBitmapFrameEncode> frame;
+        WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
+        HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_PPV_ARGS(&factory));
+        if (SUCCEEDED(hr)) hr = factory->CreateStream(&stream);
+        if (SUCCEEDED(hr)) hr = stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE);
+        if (SUCCEEDED(hr)) hr = factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder);
+        if (SUCCEEDED(hr)) hr = encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache);
+        if (SUCCEEDED(hr)) hr = encoder->CreateNewFrame(&frame, nullptr);
+        if (SUCCEEDED(hr)) hr = frame->Initialize(nullptr);
+        if (SUCCEEDED(hr)) hr = frame->SetSize(static_cast<UINT>(width), static_cast<UINT>(height));
+        if (SUCCEEDED(hr)) hr = frame->SetPixelFormat(&format);
+        if (SUCCEEDED(hr) && !IsEqualGUID(format, GUID_WICPixelFormat32bppBGRA)) hr = E_NOTIMPL;
+        if (SUCCEEDED(hr)) {
+            hr = frame->WritePixels(static_cast<UINT>(height), static_cast<UINT>(width) * 4,
+                                    static_cast<UINT>(width * height * 4), static_cast<BYTE*>(bits));
+        }
+        if (SUCCEEDED(hr)) hr = frame->Commit();
+        if (SUCCEEDED(hr)) hr = encoder->Commit();
+        if (FAILED(hr)) failure = L"PNG encoding " + HexCode(hr);
+    }
+    if (bitmap) DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return failure;
+}
+
+// VELMORA_SCREENSHOT_DIR\name, or nothing when the variable is not set.
+std::optional<std::wstring> ScreenshotPath(const wchar_t* name) {
+    wchar_t folder[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableW(L"VELMORA_SCREENSHOT_DIR", folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return std::nullopt;
+    std::wstring path = folder;
+    if (path.back() != L'\\') path += L'\\';
+    return path + name;
+}
+
+int RunGuidDialog(ScenarioContext& context) {
+    host::HostStandIn& host = context.host;
+    Report& report = context.report;
+    GuidSetFile file;
+    OpenEmptyDocument(host);
+    if (!file.Write("0")) report.Fail(L"cannot write GuidSet.ini");
+    file.Print(report);
+
+    // What the helper thread saw; read after the command returned.
+    bool appeared = false, switched = false;
+    int checkedAtStart = -1;
+    std::wstring shownFirst, shownRegistry, screenshotFailure;
+    const std::optional<std::wstring> screenshot = ScreenshotPath(L"guid-dialog.png");
+
+    std::thread user([&] {
+        HWND dialog = nullptr;
+        appeared = WaitUntil([&] {
+            dialog = FindWindowW(L"#32770", kDialogTitle);
+            return dialog && IsWindowVisible(dialog);
+        });
+        if (!appeared) return;
+        for (int format = 0; format < 5; ++format) {
+            if (IsDlgButtonChecked(dialog, 205 + format) == BST_CHECKED) checkedAtStart = format;
+        }
+        shownFirst = ControlText(dialog, 210);
+        // The fourth format, as a click on its radio button.
+        SendDlgItemMessageW(dialog, 208, BM_CLICK, 0, 0);
+        switched = WaitUntil([&] { return IsDlgButtonChecked(dialog, 208) == BST_CHECKED; });
+        shownRegistry = ControlText(dialog, 210);
+        if (screenshot) {
+            Sleep(300);  // let the dialog paint
+            if (SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {
+                screenshotFailure = SaveWindowPng(dialog, *screenshot);
+                CoUninitialize();
+            }
+        }
+        // "貼り付け"
+        SendDlgItemMessageW(dialog, IDOK, BM_CLICK, 0, 0);
+        if (!WaitUntil([&] { return !IsWindow(dialog); })) {
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        }
+    });
+    host.ClearPastes();
+    ExecCommand(context, L"SelectGUID");
+    user.join();
+
+    if (!appeared) {
+        report.Fail(L"the GUID dialog did not appear");
+        return 1;
+    }
+    report.Line(L"Dialog opened with format " + std::to_wstring(checkedAtStart + 1) + L" checked, showing " +
+                Quoted(shownFirst));
+    report.Line(L"After a click on the fourth format: " + Quoted(shownRegistry));
+    if (screenshot) {
+        if (screenshotFailure.empty()) {
+            report.Line(L"Screenshot of the open dialog: " + *screenshot);
+        } else {
+            report.Fail(L"screenshot: " + screenshotFailure);
+        }
+    }
+    report.Line(L"Pasted with 貼り付け:");
+    report.Pastes(host);
+    report.Document(host);
+    file.Print(report);
+
+    if (checkedAtStart != 0) report.Fail(L"a new add-in should open the dialog on the first format");
+    if (!switched || !HasShape(shownRegistry, 3)) {
+        report.Fail(L"the result box does not show the registry form");
+    } else if (shownFirst.find(shownRegistry.substr(1, 36)) == std::wstring::npos) {
+        report.Fail(L"the GUID changed with the format");
+    }
+    if (LastPaste(host) != shownRegistry) report.Fail(L"the pasted text is not the one on show");
+    if (file.Read() != std::string("3")) report.Fail(L"GuidSet.ini does not hold the chosen format 3");
+    return 0;
+}
+
+const ScenarioRegistration insertRegistration{30, "guid", "InsertGUID in the five stored formats, then InsertOldGUID",
+                                              &RunInsertGuid};
+const ScenarioRegistration dialogRegistration{31, "guid-dialog",
+                                              "the GUID dialog: the fourth format, pasted and stored",
+                                              &RunGuidDialog};
+
+}  // namespace
+}  // namespace velmora::demo

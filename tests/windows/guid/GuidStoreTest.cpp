@@ -1,0 +1,165 @@
+// GuidSet.ini as real files in the application-data folder: reading, writing,
+// the missing file and folder, a write that fails, and a folder whose name
+// the ANSI code page cannot hold.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "addin/Connect.h"
+#include "guid/GuidStore.h"
+#include "guid/GuidTestSupport.h"
+#include "support/HostFixture.h"
+
+namespace velmora::test {
+namespace {
+
+using GuidStoreTest = HostTest;
+
+TEST(GuidStore, ReadsTheFirstNumberClampedToTheFormats) {
+    GuidSetFile file;
+    struct Case {
+        const char* bytes;
+        int expected;
+    };
+    const Case cases[] = {
+        {"3", 3},   {"-7", 0},  {"12", 4},    {" 2 xy", 2},       {"\r\n\r\n1", 1}, {"\n\n\t4\r\n", 4},
+        {"0", 0},   {"", 0},    {"abc", 0},   {"x1", 0},          {"2147483648", 4}, {"99999999999999999999", 4},
+        {"-99999999999999999999", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("GuidSet.ini holds \"") + c.bytes + "\"");
+        file.Write(c.bytes);
+        EXPECT_EQ(ReadGuidSet(), c.expected);
+    }
+}
+
+TEST(GuidStore, MissingFileOrFolderReadsAsMinusOne) {
+    GuidSetFile file;
+    EXPECT_EQ(ReadGuidSet(), -1);
+    file.RemoveFolders();
+    EXPECT_EQ(ReadGuidSet(), -1);
+    // A folder where the file should be does not open as the file either.
+    GuidSetFile again;
+    ASSERT_TRUE(CreateDirectoryW(again.Path().c_str(), nullptr));
+    EXPECT_EQ(ReadGuidSet(), -1);
+    RemoveDirectoryW(again.Path().c_str());
+}
+
+// Sets the add-in's format in memory the way a user does: an InsertGUID that
+// reads it from the store.
+void TakeFormat(ConnectedAddIn& addIn, GuidSetFile& file, int format) {
+    file.Write(std::to_string(format));
+    ASSERT_EQ(addIn.Object().InsertGUID(), 0);
+    ASSERT_EQ(addIn.Object().GuidFormat(), format);
+}
+
+TEST_F(GuidStoreTest, WritingStoresExactlyTheFormatInMemory) {
+    GuidSetFile file;
+    ConnectedAddIn addIn(host);
+    for (int format = 0; format < 5; ++format) {
+        SCOPED_TRACE(format);
+        TakeFormat(addIn, file, format);
+        file.Write("   17 and some text\r\n");
+        EXPECT_EQ(addIn.Object().WriteGuidSet(), 0);
+        EXPECT_EQ(file.Read(), std::to_string(format));
+        EXPECT_TRUE(HoldsNoHostObjects(host));
+    }
+}
+
+TEST_F(GuidStoreTest, WritingIntoAMissingFolderFailsAndCreatesNothing) {
+    GuidSetFile file;
+    ConnectedAddIn addIn(host);
+    TakeFormat(addIn, file, 2);
+    file.RemoveFolders();
+    EXPECT_EQ(addIn.Object().WriteGuidSet(), -1);
+    EXPECT_EQ(GetFileAttributesW(ConfigFolder().c_str()), INVALID_FILE_ATTRIBUTES);
+    // With the folder back but no file, writing creates the file.
+    GuidSetFile recreated;
+    EXPECT_EQ(addIn.Object().WriteGuidSet(), 0);
+    EXPECT_EQ(recreated.Read(), "2");
+}
+
+// Starts a Linux program from the Wine process; false on a system that
+// cannot. Wine does not hand back a handle that waits for it.
+bool StartUnixCommand(std::wstring commandLine) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return false;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+// Also true for a device, which has no file attributes under Wine.
+bool Exists(const std::wstring& path) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    return true;
+}
+
+TEST_F(GuidStoreTest, WriteThatFailsIsReportedLikeAFileThatDoesNotOpen) {
+    // GuidSet.ini is made a link to /dev/full, a device that opens for
+    // writing and refuses every byte, as a full disk does.
+    const std::wstring folder = L"Z:\\tmp\\velmora-guid-full-" + std::to_wstring(GetCurrentProcessId());
+    AppDataRedirect redirect(folder);
+    ASSERT_TRUE(redirect.Active());
+    GuidSetFile file;
+    ConnectedAddIn addIn(host);
+    TakeFormat(addIn, file, 3);
+    file.Remove();
+    std::string unixPath = Narrow(file.Path().substr(2));
+    for (char& c : unixPath) {
+        if (c == '\\') c = '/';
+    }
+    if (!StartUnixCommand(L"/bin/ln -s /dev/full " + std::wstring(unixPath.begin(), unixPath.end())) ||
+        !GuidDialog::WaitUntil([&] { return Exists(file.Path()); })) {
+        GTEST_SKIP() << "no /dev/full link can be made here (not running under Wine)";
+    }
+    EXPECT_EQ(addIn.Object().WriteGuidSet(), -1);
+    // Wine deletes no link to a device; the Linux side does.
+    ASSERT_TRUE(StartUnixCommand(L"/bin/rm -f " + std::wstring(unixPath.begin(), unixPath.end())));
+    ASSERT_TRUE(GuidDialog::WaitUntil([&] { return !Exists(file.Path()); }));
+    // The same folder with a plain file writes fine.
+    EXPECT_EQ(addIn.Object().WriteGuidSet(), 0);
+    EXPECT_EQ(file.Read(), "3");
+}
+
+TEST_F(GuidStoreTest, FolderNameOutsideTheAnsiCodePageIsReadAndWritten) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"設定データ 한글 Ωμέγα";
+    // The test only means something when the thread's code page loses characters.
+    BOOL lossy = FALSE;
+    char narrow[MAX_PATH * 4];
+    WideCharToMultiByte(CP_ACP, 0, folder.c_str(), -1, narrow, sizeof narrow, nullptr, &lossy);
+    ASSERT_TRUE(lossy) << "code page " << GetACP() << " holds every character of the folder name";
+
+    AppDataRedirect redirect(folder);
+    ASSERT_TRUE(redirect.Active());
+    ASSERT_EQ(Narrow(AppDataFolder()), Narrow(folder));
+    GuidSetFile file;
+    ASSERT_EQ(file.Path(), folder + L"\\Orinth\\Velmora\\GuidSet.ini");
+    file.Write("2");
+    EXPECT_EQ(ReadGuidSet(), 2);
+
+    ConnectedAddIn addIn(host);
+    host.SetDocument(L"", 0, 0);
+    EXPECT_EQ(addIn.Object().InsertGUID(), 0);
+    EXPECT_EQ(addIn.Object().GuidFormat(), 2);
+    EXPECT_EQ(host.DocumentText(), addIn.Object().GuidText());
+    EXPECT_NE(host.DocumentText().find(L"}\r\nstatic const GUID <<name>> = \r\n{ 0x"), std::wstring::npos);
+    file.Write("4");
+    EXPECT_EQ(addIn.Object().WriteGuidSet(), 0);
+    EXPECT_EQ(file.Read(), "2");
+}
+
+}  // namespace
+}  // namespace velmora::test

@@ -1,0 +1,292 @@
+#include "guid/GuidTestSupport.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "framework/UniqueHandle.h"
+#include "guid/GuidMaker.h"
+
+namespace velmora::test {
+
+const wchar_t kGuidDialogTitle[] = L"GUIDの選択と貼り付け";
+
+GUID ExampleGuid() { return MakeGuid(0x0A1B2C3D, 0x4E5F, 0x6A7B, 0x089DAEBFC0D1E2F3); }
+
+const wchar_t* const kExampleTexts[5] = {
+    L"// {0A1B2C3D-4E5F-6a7b-089D-AEBFC0D1E2F3}\r\n"
+    L"IMPLEMENT_OLECREATE(<<class>>, <<external_name>>, \r\n"
+    L"0xa1b2c3d, 0x4e5f, 0x6a7b, 0x8, 0x9d, 0xae, 0xbf, 0xc0, 0xd1, 0xe2, 0xf3);\r\n",
+    L"// {0A1B2C3D-4E5F-6a7b-089D-AEBFC0D1E2F3}\r\n"
+    L"DEFINE_GUID(<<name>>, \r\n"
+    L"0xa1b2c3d, 0x4e5f, 0x6a7b, 0x8, 0x9d, 0xae, 0xbf, 0xc0, 0xd1, 0xe2, 0xf3);\r\n",
+    L"// {0A1B2C3D-4E5F-6a7b-089D-AEBFC0D1E2F3}\r\n"
+    L"static const GUID <<name>> = \r\n"
+    L"{ 0xa1b2c3d, 0x4e5f, 0x6a7b, { 0x8, 0x9d, 0xae, 0xbf, 0xc0, 0xd1, 0xe2, 0xf3 } };\r\n",
+    L"{0A1B2C3D-4E5F-6a7b-089D-AEBFC0D1E2F3}\r\n",
+    L"0A1B2C3D_4E5F_6a7b_089D_AEBFC0D1E2F3",
+};
+
+GUID OtherGuid() { return MakeGuid(0xF0E1D2C3, 0xB4A5, 0x96AB, 0x78695A4B3C2D1E0F); }
+
+const wchar_t kOtherRegistryText[] = L"{F0E1D2C3-B4A5-96ab-7869-5A4B3C2D1E0F}\r\n";
+const wchar_t kOtherUnderscoreText[] = L"F0E1D2C3_B4A5_96ab_7869_5A4B3C2D1E0F";
+
+std::wstring AppDataFolder() {
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
+    std::wstring folder = path;
+    if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    return folder;
+}
+
+std::wstring ConfigFolder() { return AppDataFolder() + L"\\Orinth\\Velmora"; }
+
+std::wstring GuidSetPath() { return ConfigFolder() + L"\\GuidSet.ini"; }
+
+std::optional<std::string> ReadFileBytes(const std::wstring& path) {
+    UniqueKernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        file.release();
+        return std::nullopt;
+    }
+    std::string bytes;
+    char chunk[4096];
+    DWORD read = 0;
+    while (ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
+    return bytes;
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    UniqueKernelHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        file.release();
+        return false;
+    }
+    DWORD written = 0;
+    return bytes.empty() ||
+           (WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+            written == bytes.size());
+}
+
+// --- GuidSetFile ---
+
+GuidSetFile::GuidSetFile() : path_(GuidSetPath()) {
+    const std::wstring appData = AppDataFolder();
+    for (const std::wstring& folder : {appData + L"\\Orinth", appData + L"\\Orinth\\Velmora"}) {
+        if (CreateDirectoryW(folder.c_str(), nullptr)) created_.push_back(folder);
+    }
+    previous_ = Read();
+    Remove();
+}
+
+GuidSetFile::~GuidSetFile() {
+    Remove();
+    if (previous_) {
+        WriteFileBytes(path_, *previous_);
+        return;
+    }
+    for (auto folder = created_.rbegin(); folder != created_.rend(); ++folder) RemoveDirectoryW(folder->c_str());
+}
+
+void GuidSetFile::Write(const std::string& bytes) {
+    if (!WriteFileBytes(path_, bytes)) ADD_FAILURE_AT(__FILE__, __LINE__) << "cannot write GuidSet.ini";
+}
+
+void GuidSetFile::Remove() {
+    SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(path_.c_str());
+}
+
+void GuidSetFile::RemoveFolders() {
+    Remove();
+    const std::wstring appData = AppDataFolder();
+    RemoveDirectoryW((appData + L"\\Orinth\\Velmora").c_str());
+    RemoveDirectoryW((appData + L"\\Orinth").c_str());
+}
+
+// --- AppDataRedirect ---
+
+namespace {
+const wchar_t kUserShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+const wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+}  // namespace
+
+AppDataRedirect::AppDataRedirect(std::wstring folder) : folder_(std::move(folder)) {
+    for (const wchar_t* key : {kUserShellFolders, kShellFolders}) {
+        SavedValue saved;
+        saved.key = key;
+        DWORD size = 0;
+        if (RegGetValueW(HKEY_CURRENT_USER, key, L"AppData", RRF_RT_ANY | RRF_NOEXPAND, &saved.type, nullptr,
+                         &size) == ERROR_SUCCESS) {
+            saved.data.resize(size);
+            saved.present = RegGetValueW(HKEY_CURRENT_USER, key, L"AppData", RRF_RT_ANY | RRF_NOEXPAND, &saved.type,
+                                         saved.data.data(), &size) == ERROR_SUCCESS;
+            saved.data.resize(size);
+        }
+        saved_.push_back(std::move(saved));
+    }
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(folder_), ignored);
+    UniqueRegKey key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kUserShellFolders, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(),
+                        nullptr) != ERROR_SUCCESS) {
+        return;
+    }
+    active_ = RegSetValueExW(key.get(), L"AppData", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(folder_.c_str()),
+                             static_cast<DWORD>((folder_.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+AppDataRedirect::~AppDataRedirect() {
+    for (const SavedValue& saved : saved_) {
+        UniqueRegKey key;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, saved.key.c_str(), 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS) continue;
+        if (saved.present) {
+            RegSetValueExW(key.get(), L"AppData", 0, saved.type, saved.data.data(),
+                           static_cast<DWORD>(saved.data.size()));
+        } else {
+            RegDeleteValueW(key.get(), L"AppData");
+        }
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(folder_), ignored);
+}
+
+// --- ScriptedGenerator ---
+
+namespace {
+std::vector<GeneratorStep> scriptedSteps;
+std::atomic<int> scriptedCalls{0};
+guid::GuidGenerator replacedGenerator = nullptr;
+
+HRESULT WINAPI ScriptedGuid(GUID* out) {
+    const int call = scriptedCalls++;
+    if (call >= static_cast<int>(scriptedSteps.size())) return CoCreateGuid(out);
+    const GeneratorStep& step = scriptedSteps[static_cast<size_t>(call)];
+    if (!IsEqualGUID(step.value, GUID_NULL)) *out = step.value;
+    return step.result;
+}
+}  // namespace
+
+ScriptedGenerator::ScriptedGenerator(std::vector<GeneratorStep> steps) {
+    scriptedSteps = std::move(steps);
+    scriptedCalls = 0;
+    replacedGenerator = guid::SetGuidGenerator(&ScriptedGuid);
+}
+
+ScriptedGenerator::~ScriptedGenerator() {
+    guid::SetGuidGenerator(replacedGenerator);
+    scriptedSteps.clear();
+}
+
+int ScriptedGenerator::Calls() const { return scriptedCalls; }
+
+GUID MakeGuid(unsigned long data1, unsigned short data2, unsigned short data3, unsigned long long data4) {
+    GUID guid{};
+    guid.Data1 = data1;
+    guid.Data2 = data2;
+    guid.Data3 = data3;
+    for (int i = 0; i < 8; ++i) guid.Data4[i] = static_cast<unsigned char>(data4 >> (8 * (7 - i)));
+    return guid;
+}
+
+// --- GuidDialog ---
+
+HWND GuidDialog::FocusTarget() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(window_, nullptr), &info) && info.hwndFocus &&
+        (info.hwndFocus == window_ || IsChild(window_, info.hwndFocus))) {
+        return info.hwndFocus;
+    }
+    return window_;
+}
+
+void GuidDialog::Click(int id) const { SendMessageW(GetDlgItem(window_, id), BM_CLICK, 0, 0); }
+
+void GuidDialog::PressKey(UINT virtualKey) const {
+    HWND target = FocusTarget();
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)) << 16;
+    PostMessageW(target, WM_KEYDOWN, virtualKey, scan | 1);
+    PostMessageW(target, WM_KEYUP, virtualKey, scan | 1 | (1u << 30) | (1u << 31));
+}
+
+void GuidDialog::TypeChar(wchar_t character) const { PostMessageW(FocusTarget(), WM_CHAR, character, 1); }
+
+void GuidDialog::AltChar(wchar_t character) const {
+    PostMessageW(FocusTarget(), WM_SYSCHAR, character, 1 | (1 << 29));
+}
+
+void GuidDialog::CloseBox() const { PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+std::wstring GuidDialog::ResultText() const {
+    wchar_t text[1024] = {};
+    GetDlgItemTextW(window_, 210, text, 1024);
+    return text;
+}
+
+std::wstring GuidDialog::Title() const {
+    wchar_t text[256] = {};
+    GetWindowTextW(window_, text, 256);
+    return text;
+}
+
+int GuidDialog::CheckedFormat() const {
+    int found = -1;
+    for (int format = 0; format < 5; ++format) {
+        if (SendDlgItemMessageW(window_, 205 + format, BM_GETCHECK, 0, 0) != BST_CHECKED) continue;
+        if (found != -1) return -2;
+        found = format;
+    }
+    return found;
+}
+
+bool GuidDialog::WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    while (!condition()) {
+        if (GetTickCount64() > end) return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+// --- DialogDriver ---
+
+DialogDriver::DialogDriver(Script script)
+    : script_(std::move(script)), stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)), thread_([this] { Run(); }) {}
+
+DialogDriver::~DialogDriver() {
+    Finish();
+    CloseHandle(stop_);
+}
+
+void DialogDriver::Finish() {
+    if (!thread_.joinable()) return;
+    SetEvent(stop_);
+    thread_.join();
+}
+
+void DialogDriver::Run() {
+    while (WaitForSingleObject(stop_, 10) == WAIT_TIMEOUT) {
+        if (appeared_) continue;
+        HWND window = FindWindowW(L"#32770", kGuidDialogTitle);
+        if (!window || !IsWindowVisible(window)) continue;
+        appeared_ = true;
+        GuidDialog dialog(window);
+        script_(dialog);
+        if (GuidDialog::WaitUntil([&] { return !dialog.IsOpen(); })) {
+            closedByScript_ = true;
+        } else {
+            // Do not leave the test's thread in the modal loop.
+            PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(window, IDCANCEL)));
+        }
+    }
+}
+
+}  // namespace velmora::test

@@ -1,0 +1,165 @@
+#pragma once
+// What the GUID tests share: GuidSet.ini in the application-data folder, the
+// application-data folder moved elsewhere, a scripted GUID generator, and a
+// helper thread that drives the GUID dialog while the add-in's modal loop runs.
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace velmora::test {
+
+// The application-data folder as the shell names it now, without a trailing
+// backslash, and the files of the add-in's configuration folder in it.
+std::wstring AppDataFolder();
+std::wstring ConfigFolder();  // <AppData>\Orinth\Velmora
+std::wstring GuidSetPath();   // <AppData>\Orinth\Velmora\GuidSet.ini
+
+// The whole file as bytes; nothing when it does not open.
+std::optional<std::string> ReadFileBytes(const std::wstring& path);
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+
+// GuidSet.ini for one test. The configuration folder exists and the file is
+// absent at the start; at the end the file and the folders that were made
+// here are removed, and a GuidSet.ini that was there before comes back.
+class GuidSetFile {
+public:
+    GuidSetFile();
+    ~GuidSetFile();
+    GuidSetFile(const GuidSetFile&) = delete;
+    GuidSetFile& operator=(const GuidSetFile&) = delete;
+
+    const std::wstring& Path() const { return path_; }
+    void Write(const std::string& bytes);
+    std::optional<std::string> Read() const { return ReadFileBytes(path_); }
+    void Remove();
+    // Removes the file and the folders "Orinth\Velmora" and "Orinth" when empty.
+    void RemoveFolders();
+
+private:
+    std::wstring path_;
+    std::vector<std::wstring> created_;  // folders made here, innermost last
+    std::optional<std::string> previous_;
+};
+
+// Points the user's application-data folder (the AppData entry of the shell
+// folders in HKEY_CURRENT_USER) at `folder` for its lifetime, creating the
+// folder, and restores the entry and removes the folder afterwards.
+class AppDataRedirect {
+public:
+    explicit AppDataRedirect(std::wstring folder);
+    ~AppDataRedirect();
+    AppDataRedirect(const AppDataRedirect&) = delete;
+    AppDataRedirect& operator=(const AppDataRedirect&) = delete;
+    bool Active() const { return active_; }
+
+private:
+    struct SavedValue {
+        std::wstring key;
+        bool present = false;
+        DWORD type = REG_SZ;
+        std::vector<BYTE> data;
+    };
+    std::wstring folder_;
+    std::vector<SavedValue> saved_;
+    bool active_ = false;
+};
+
+// One answer of the scripted GUID generator: the GUID it writes (GUID_NULL
+// writes nothing) and the result code it returns.
+struct GeneratorStep {
+    GUID value;
+    HRESULT result;
+};
+
+// Replaces the add-in's GUID generator for its lifetime: the n-th call gets
+// the n-th step; once the steps are used up, calls go to CoCreateGuid.
+class ScriptedGenerator {
+public:
+    explicit ScriptedGenerator(std::vector<GeneratorStep> steps);
+    ~ScriptedGenerator();
+    ScriptedGenerator(const ScriptedGenerator&) = delete;
+    ScriptedGenerator& operator=(const ScriptedGenerator&) = delete;
+    int Calls() const;
+};
+
+// Fields as GUID literals read: {data1-data2-data3-data4[0..1]-data4[2..7]}.
+GUID MakeGuid(unsigned long data1, unsigned short data2, unsigned short data3, unsigned long long data4);
+
+// The GUID dialog as a user sees it, driven from a helper thread.
+class GuidDialog {
+public:
+    explicit GuidDialog(HWND window) : window_(window) {}
+    HWND Window() const { return window_; }
+
+    // A mouse click on a control (BM_CLICK: the button's own press and release).
+    void Click(int id) const;
+    // A key pressed and released on the focused control, through the
+    // dialog's message loop.
+    void PressKey(UINT virtualKey) const;
+    // A character typed on the focused control (a mnemonic without Alt).
+    void TypeChar(wchar_t character) const;
+    // Alt and a character together (WM_SYSCHAR).
+    void AltChar(wchar_t character) const;
+    // The close box of the caption.
+    void CloseBox() const;
+
+    std::wstring ResultText() const;           // control 210
+    std::wstring Title() const;
+    // The format whose radio button is checked; -1 for none, -2 for several.
+    int CheckedFormat() const;
+    bool IsOpen() const { return IsWindow(window_) != FALSE; }
+    bool IsVisible() const { return IsWindowVisible(window_) != FALSE; }
+
+    // Polls `condition` for up to `timeoutMs`; true when it came true.
+    static bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+
+private:
+    HWND FocusTarget() const;
+    HWND window_;
+};
+
+// Watches for the GUID dialog on a helper thread from construction until
+// Finish. When a visible dialog appears, `script` runs on it once; if the
+// dialog is still open afterwards, the driver closes it with the cancel
+// button and records that. Use it around one call that may show the dialog.
+class DialogDriver {
+public:
+    using Script = std::function<void(GuidDialog&)>;
+    explicit DialogDriver(Script script);
+    ~DialogDriver();
+    DialogDriver(const DialogDriver&) = delete;
+    DialogDriver& operator=(const DialogDriver&) = delete;
+
+    // Stops watching and waits for the helper thread.
+    void Finish();
+    bool Appeared() const { return appeared_; }
+    bool ClosedByScript() const { return closedByScript_; }
+
+private:
+    void Run();
+    Script script_;
+    HANDLE stop_;
+    std::atomic<bool> appeared_{false};
+    std::atomic<bool> closedByScript_{false};
+    std::thread thread_;
+};
+
+extern const wchar_t kGuidDialogTitle[];
+
+// {0A1B2C3D-4E5F-6A7B-089D-AEBFC0D1E2F3} and its text in each format, as a
+// user expects to find it in the document.
+GUID ExampleGuid();
+extern const wchar_t* const kExampleTexts[5];
+
+// A GUID that differs from the example in every field:
+// {F0E1D2C3-B4A5-96AB-7869-5A4B3C2D1E0F}; its registry and underscore forms.
+GUID OtherGuid();
+extern const wchar_t kOtherRegistryText[];
+extern const wchar_t kOtherUnderscoreText[];
+
+}  // namespace velmora::test
