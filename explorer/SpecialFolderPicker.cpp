@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "explorer/SpecialFolderCatalogue.h"
 #include "explorer/SpecialFolderTable.h"
 #include "platform/ShellLauncher.h"
 #include "resources/resource.h"
@@ -43,13 +44,9 @@ INT_PTR SpecialFolderPicker::OnInitDialog(LPARAM) {
     return TRUE;  // the dialog manager gives the tree the focus
 }
 
-bool SpecialFolderPicker::DescribeEntry(int number, SpecialFolderEntry& entry) {
-    return DescribeSpecialFolder(number, entry);
-}
-
 bool SpecialFolderPicker::AddEntry(int number) {
     SpecialFolderEntry entry;
-    if (!DescribeEntry(number, entry)) return true;
+    if (!DescribeSpecialFolder(number, entry)) return true;
     // The list keeps its own copy; the shell's icon goes when `entry` does.
     int image = ImageList_ReplaceIcon(imageList_.get(), -1, entry.icon.get());
     if (image == -1) return false;

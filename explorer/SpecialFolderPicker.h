@@ -6,7 +6,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "explorer/SpecialFolderCatalogue.h"
 #include "framework/ModalDialog.h"
 #include "framework/UniqueHandle.h"
 
@@ -20,10 +19,6 @@ protected:
     INT_PTR OnInitDialog(LPARAM initParam) override;
     bool OnCommand(WORD id, WORD code, HWND control) override;
     bool OnNotify(NMHDR* header, LRESULT& result) override;
-
-    // Describes one place for the list; the catalogue's answer unless a
-    // derived class looks on.
-    virtual bool DescribeEntry(int number, SpecialFolderEntry& entry);
 
 private:
     // False when the entry could not be added; an unavailable place counts

@@ -43,7 +43,7 @@ start_xvfb() {
 }
 
 make_prefix() {
-  [ -f "$WINEPREFIX/system.reg" ] && [ -f "$WINEPREFIX/.velmora-ready" ] && return 0
+  [ -f "$WINEPREFIX/system.reg" ] && [ -f "$WINEPREFIX/.velmora-ready-2" ] && return 0
   echo "wine-env: creating Wine prefix $WINEPREFIX" >&2
   rm -rf "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1 || true
@@ -52,11 +52,14 @@ make_prefix() {
   printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
     '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
     '"ＭＳ ゴシック"="IPAGothic"' '"ＭＳ Ｐゴシック"="IPAPGothic"' \
-    '"MS Gothic"="IPAGothic"' '"MS PGothic"="IPAPGothic"' '' |
+    '"MS Gothic"="IPAGothic"' '"MS PGothic"="IPAPGothic"' '' \
+    '; Bare Xvfb has no window manager: unmanaged windows spare Wine a wait' \
+    '; for window-manager events each time a dialog is hidden.' \
+    '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '' |
     iconv -f UTF-8 -t UTF-16 >"$reg"
   wine regedit /S "$reg" >/dev/null 2>&1
   wineserver -w
-  touch "$WINEPREFIX/.velmora-ready"
+  touch "$WINEPREFIX/.velmora-ready-2"
 }
 
 case "$action" in
@@ -76,7 +79,7 @@ case "$action" in
     rm -f "$pid_file" "$display_file"
     ;;
   exec)
-    if ! xvfb_alive || [ ! -f "$WINEPREFIX/.velmora-ready" ] || ! pgrep -f "wineserver.*-p" >/dev/null; then
+    if ! xvfb_alive || [ ! -f "$WINEPREFIX/.velmora-ready-2" ] || ! pgrep -f "wineserver.*-p" >/dev/null; then
       "$scripts_dir/wine-env.sh" start "$build_dir" </dev/null >/dev/null
     fi
     export DISPLAY=$(cat "$display_file")

@@ -113,7 +113,9 @@ int CodeTemplateSet::ReadTemplateFile(const std::u16string& path) {
     std::size_t longestBefore = 0;
     for (const TemplateEntry& entry : entries) longestBefore = std::max(longestBefore, entry.name.size());
 
-    TemplateEntry current;
+    // A header opens a new entry and the lines after it go into that entry;
+    // lines before the first header belong to no template and are dropped.
+    bool open = false;
     std::size_t longest = 0;
     LineReader reader(*in, *files_);
     std::u16string line;
@@ -125,17 +127,16 @@ int CodeTemplateSet::ReadTemplateFile(const std::u16string& path) {
             TrimSpaces(name);
             TrimSpaces(description);
             if (!name.empty() && !description.empty()) {
-                if (!current.name.empty()) entries.push_back(std::move(current));
-                current = TemplateEntry{};
                 longest = std::max(longest, name.size());
-                current.name = std::move(name);
-                current.description = std::move(description);
+                entries.emplace_back();
+                entries.back().name = std::move(name);
+                entries.back().description = std::move(description);
+                open = true;
                 continue;
             }
         }
-        current.lines.push_back(line);
+        if (open) entries.back().lines.push_back(std::move(line));
     }
-    if (!current.name.empty()) entries.push_back(std::move(current));
 
     // One name column for the whole set, so that descriptions line up across
     // files: earlier entries are widened when this file brings a longer name.

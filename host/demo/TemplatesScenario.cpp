@@ -1,0 +1,232 @@
+// CodeTemplate as a user meets it, with the sample configuration that the demo
+// installs: the pick list in a C++ document (with a screenshot of it), a
+// template chosen with the arrow keys and Enter, then a C# document.
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "host/ClipboardText.h"
+#include "host/demo/Scenario.h"
+
+namespace velmora::demo {
+namespace {
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 5000) {
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return text;
+}
+
+std::wstring ListText(HWND list, LRESULT index) {
+    if (index == LB_ERR) return {};
+    std::wstring text(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, index, 0)) + 1, L'\0');
+    text.resize(static_cast<size_t>(SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&text[0]))));
+    return text;
+}
+
+void PostKey(HWND window, UINT key) {
+    const UINT scan = MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
+    PostMessageW(window, WM_KEYDOWN, key, 1 | (scan << 16));
+    PostMessageW(window, WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000u);
+}
+
+// The whole screen as a PNG, taken by ImageMagick's import on the X display
+// that Wine draws on. `folder` is a Windows path on Wine's Z: drive.
+std::wstring TakeScreenshot(const std::wstring& folder, const wchar_t* name, std::wstring& shownPath) {
+    std::wstring windowsPath = folder;
+    if (!windowsPath.empty() && windowsPath.back() != L'\\') windowsPath += L'\\';
+    windowsPath += name;
+    shownPath = windowsPath;
+    if (windowsPath.compare(0, 3, L"Z:\\") != 0 && windowsPath.compare(0, 3, L"z:\\") != 0) {
+        return L"the screenshot folder is not on the Z: drive";
+    }
+    std::wstring unixPath = windowsPath.substr(2);
+    for (wchar_t& c : unixPath) {
+        if (c == L'\\') c = L'/';
+    }
+    DeleteFileW(windowsPath.c_str());
+    std::wstring command = L"/usr/bin/import -window root \"" + unixPath + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        return L"cannot start import: error " + std::to_wstring(GetLastError());
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    // The handle of a Unix program does not tell when it ends; the file does.
+    LONGLONG last = -1;
+    const bool written = WaitFor(
+        [&] {
+            WIN32_FILE_ATTRIBUTE_DATA data;
+            if (!GetFileAttributesExW(windowsPath.c_str(), GetFileExInfoStandard, &data)) return false;
+            const LONGLONG size = (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+            const bool settled = size > 0 && size == last;
+            last = size;
+            if (!settled) Sleep(200);
+            return settled;
+        },
+        15000);
+    return written ? L"" : L"import wrote no file";
+}
+
+BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM param) {
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    if (std::wstring(name) != L"#32770" || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<HWND*>(param) = window;
+    return FALSE;
+}
+
+BOOL CALLBACK FindStaticText(HWND child, LPARAM param) {
+    wchar_t name[16] = {};
+    GetClassNameW(child, name, 16);
+    if (_wcsicmp(name, L"Static") == 0 && !TextOf(child).empty()) *reinterpret_cast<std::wstring*>(param) = TextOf(child);
+    return TRUE;
+}
+
+// What the user's side saw of the command's pop-up.
+struct PopUp {
+    bool appeared = false;
+    bool messageBox = false;
+    std::wstring message;
+    std::vector<std::wstring> items;
+    std::wstring chosen;
+    std::wstring screenshotPath;
+    std::wstring screenshotFailure;
+};
+
+// Runs CodeTemplate; on the pick list, moves down with the arrow key until the
+// selected item starts with `wanted` and presses Enter.
+PopUp RunCodeTemplate(ScenarioContext& context, const std::wstring& wanted, const wchar_t* screenshotName) {
+    PopUp seen;
+    const DWORD uiThread = GetCurrentThreadId();
+    wchar_t folder[MAX_PATH] = {};
+    const DWORD folderLength = GetEnvironmentVariableW(L"VELMORA_SCREENSHOT_DIR", folder, MAX_PATH);
+
+    std::thread user([&] {
+        HWND dialog = nullptr;
+        seen.appeared = WaitFor([&] {
+            EnumThreadWindows(uiThread, &FindVisibleDialog, reinterpret_cast<LPARAM>(&dialog));
+            return dialog != nullptr;
+        });
+        if (!seen.appeared) return;
+        HWND list = GetDlgItem(dialog, 203);
+        if (!list) {
+            // The read-failure message box: note its text and press OK.
+            seen.messageBox = true;
+            EnumChildWindows(dialog, &FindStaticText, reinterpret_cast<LPARAM>(&seen.message));
+            PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        } else {
+            const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+            for (LRESULT i = 0; i < count; ++i) seen.items.push_back(ListText(list, i));
+            if (folderLength > 0 && folderLength < MAX_PATH && screenshotName) {
+                Sleep(300);  // let the list paint
+                seen.screenshotFailure = TakeScreenshot(folder, screenshotName, seen.screenshotPath);
+            }
+            for (LRESULT i = 0; i < count; ++i) {
+                const std::wstring before = ListText(list, SendMessageW(list, LB_GETCURSEL, 0, 0));
+                if (!before.empty() && before.compare(0, wanted.size(), wanted) == 0) break;
+                PostKey(list, VK_DOWN);
+                WaitFor([&] { return ListText(list, SendMessageW(list, LB_GETCURSEL, 0, 0)) != before; }, 2000);
+            }
+            seen.chosen = ListText(list, SendMessageW(list, LB_GETCURSEL, 0, 0));
+            PostKey(list, VK_RETURN);
+        }
+        if (!WaitFor([&] { return !IsWindow(dialog); })) {
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        }
+    });
+    ExecCommand(context, L"CodeTemplate");
+    user.join();
+    return seen;
+}
+
+// Prints what the pop-up showed; false when it was not the pick list.
+bool ReportPopUp(Report& report, const PopUp& seen) {
+    if (!seen.appeared) {
+        report.Fail(L"no pop-up appeared");
+        return false;
+    }
+    if (seen.messageBox) {
+        report.Fail(L"the message box \"" + seen.message + L"\" appeared: is the sample configuration installed?");
+        return false;
+    }
+    report.Line(L"Pick list (" + std::to_wstring(seen.items.size()) + L" templates, sorted):");
+    for (const std::wstring& item : seen.items) report.Line(L"  " + Quoted(item));
+    if (!seen.screenshotPath.empty()) {
+        if (seen.screenshotFailure.empty()) {
+            report.Line(L"Screenshot of the open list: " + seen.screenshotPath);
+        } else {
+            report.Fail(L"screenshot: " + seen.screenshotFailure);
+        }
+    }
+    report.Line(L"Chosen with the arrow keys and Enter: " + Quoted(seen.chosen));
+    return true;
+}
+
+std::wstring LastPaste(const host::HostStandIn& host) {
+    return host.Pastes().empty() ? std::wstring(L"<nothing>") : host.Pastes().back().text;
+}
+
+int RunTemplates(ScenarioContext& context) {
+    host::HostStandIn& host = context.host;
+    Report& report = context.report;
+
+    // A C++ function with the caret on its indented empty line (column 5).
+    const std::wstring cpp = L"int main()\r\n{\r\n    \r\n}\r\n";
+    host.SetDocumentName(L"Sample.cpp");
+    host.SetDocument(cpp, cpp.find(L"    \r\n") + 4, 0);
+    host.SetAnchorColumn(5);
+    if (!host::WriteClipboardText(L"clipboard before CodeTemplate")) report.Fail(L"could not fill the clipboard");
+    report.Document(host);
+    host.ClearPastes();
+    PopUp seen = RunCodeTemplate(context, L"for ", L"template-picker.png");
+    if (ReportPopUp(report, seen)) {
+        report.Pastes(host);
+        report.Document(host);
+        report.Clipboard();
+        if (LastPaste(host) != L"for (int i = 0; i < count; ++i) {\n    }\n") {
+            report.Fail(L"the counted loop was not pasted indented to column 5");
+        }
+    }
+    report.References(host, L"after CodeTemplate in Sample.cpp", 1, 1);
+
+    // A C# class body, caret in column 9.
+    report.Line();
+    const std::wstring cs = L"class Program\r\n{\r\n        \r\n}\r\n";
+    host.SetDocumentName(L"Program.cs");
+    host.SetDocument(cs, cs.find(L"        \r\n") + 8, 0);
+    host.SetAnchorColumn(9);
+    report.Document(host);
+    host.ClearPastes();
+    seen = RunCodeTemplate(context, L"foreach ", nullptr);
+    if (ReportPopUp(report, seen)) {
+        report.Pastes(host);
+        report.Document(host);
+        if (LastPaste(host) != L"foreach (var item in items)\n        {\n        }\n") {
+            report.Fail(L"the foreach loop was not pasted indented to column 9");
+        }
+    }
+    report.References(host, L"after CodeTemplate in Program.cs", 1, 1);
+    return 0;
+}
+
+const ScenarioRegistration registration{20, "templates", "CodeTemplate with the sample templates in C++ and C#",
+                                        &RunTemplates};
+
+}  // namespace
+}  // namespace velmora::demo

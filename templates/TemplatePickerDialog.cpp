@@ -1,0 +1,77 @@
+#include "templates/TemplatePickerDialog.h"
+
+#include <string>
+
+#include "resources/resource.h"
+#include "templates/WindowsTemplateFiles.h"
+
+namespace velmora {
+
+TemplatePickerDialog::TemplatePickerDialog() : ModalDialog(IDD_TEMPLATE_PICKER) {}
+
+INT_PTR TemplatePickerDialog::OnInitDialog(LPARAM) {
+    ending_ = false;
+    if (templateSet) {
+        listBox = Item(IDC_TEMPLATE_LIST);
+        for (int i = 0; i < templateSet->GetCount(); ++i) {
+            const std::u16string& text = templateSet->GetDisplayText(i);
+            SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        }
+    }
+    return TRUE;  // the focus goes to the list, the only control
+}
+
+bool TemplatePickerDialog::OnCommand(WORD id, WORD code, HWND) {
+    switch (id) {
+    case IDCANCEL:
+        if (code != BN_CLICKED) return false;
+        Finish(IDCANCEL);
+        return true;
+    case IDOK:
+        Choose();
+        return true;
+    case IDC_TEMPLATE_LIST:
+        if (code == LBN_KILLFOCUS) {
+            Finish(-1);
+            return true;
+        }
+        if (code == LBN_DBLCLK) {
+            Choose();
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+void TemplatePickerDialog::Choose() {
+    if (ending_) return;
+    LRESULT selected = listBox ? SendMessageW(listBox, LB_GETCURSEL, 0, 0) : LB_ERR;
+    if (selected == LB_ERR) {
+        Finish(-1);
+        return;
+    }
+    LRESULT length = SendMessageW(listBox, LB_GETTEXTLEN, static_cast<WPARAM>(selected), 0);
+    if (length == LB_ERR) {
+        Finish(-1);
+        return;
+    }
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    LRESULT copied = SendMessageW(listBox, LB_GETTEXT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(&text[0]));
+    if (copied == LB_ERR) {
+        Finish(-1);
+        return;
+    }
+    text.resize(static_cast<std::size_t>(copied));
+    chosenIndex = templateSet->FindByDisplayText(ToU16(text));
+    Finish(chosenIndex);
+}
+
+void TemplatePickerDialog::Finish(INT_PTR code) {
+    if (ending_) return;
+    ending_ = true;
+    End(code);
+}
+
+}  // namespace velmora

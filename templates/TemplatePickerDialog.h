@@ -1,0 +1,33 @@
+#pragma once
+// The pop-up list of dialog 104: the set's display texts in the list box's
+// sorted order. Enter or a double-click chooses the selected template; Escape
+// or the list losing the focus ends it without a choice.
+#include <windows.h>
+
+#include "framework/ModalDialog.h"
+#include "templates/CodeTemplateSet.h"
+
+namespace velmora {
+
+class TemplatePickerDialog final : public ModalDialog {
+public:
+    TemplatePickerDialog();
+
+    const CodeTemplateSet* templateSet = nullptr;  // not owned; set before DoModal
+    HWND listBox = nullptr;                         // control 203 while the dialog runs
+    int chosenIndex = -1;                           // index into templateSet->entries, -1 for none
+
+protected:
+    INT_PTR OnInitDialog(LPARAM initParam) override;
+    bool OnCommand(WORD id, WORD code, HWND control) override;
+
+private:
+    void Choose();
+    // Ends the dialog once: ending takes the focus from the list, whose
+    // notification must not replace the code given first.
+    void Finish(INT_PTR code);
+
+    bool ending_ = false;
+};
+
+}  // namespace velmora

@@ -1,0 +1,128 @@
+// Template files of any bytes: ReadTemplateFile must agree with a plain
+// model of the format and keep one display-text width for the whole set.
+// Input: the raw bytes of up to three template files separated by "\xff\xfe\xfd".
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "templates/CodeTemplateSet.h"
+#include "tests/native/TemplateTestFiles.h"
+
+namespace {
+
+using velmora::CodeTemplateSet;
+using velmora::testing::Latin1;
+using velmora::testing::MemoryTemplateFiles;
+using velmora::testing::TextModeBytes;
+
+struct Model {
+    std::string name;
+    std::string description;
+    std::vector<std::string> lines;
+};
+
+std::string Trimmed(const std::string& s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && s[b] == ' ') ++b;
+    while (e > b && s[e - 1] == ' ') --e;
+    return s.substr(b, e - b);
+}
+
+// The format as a reader of the file would describe it, on bytes.
+std::vector<Model> ModelOf(const std::string& raw) {
+    std::string text = TextModeBytes(raw);
+    std::vector<std::string> lines;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t lf = text.find('\n', pos);
+        std::size_t end = lf == std::string::npos ? text.size() : lf;
+        std::string line = text.substr(pos, end - pos);
+        line = line.substr(0, line.find('\0'));
+        lines.push_back(line);
+        pos = end + 1;
+    }
+    std::vector<Model> models;
+    bool open = false;
+    for (const std::string& line : lines) {
+        std::size_t a = line.find('[');
+        std::size_t b = a == std::string::npos ? a : line.find('|', a);
+        std::size_t c = b == std::string::npos ? b : line.find(']', b);
+        if (c != std::string::npos) {
+            std::string name = Trimmed(line.substr(a + 1, b - a - 1));
+            std::string description = Trimmed(line.substr(b + 1, c - b - 1));
+            if (!name.empty() && !description.empty()) {
+                models.push_back({name, description, {}});
+                open = true;
+                continue;
+            }
+        }
+        if (open) models.back().lines.push_back(line);
+    }
+    return models;
+}
+
+void Check(bool condition) {
+    if (!condition) std::abort();
+}
+
+void CheckInput(const std::string& input) {
+    std::vector<std::string> raws;
+    for (std::size_t pos = 0;;) {
+        std::size_t cut = raws.size() < 2 ? input.find("\xff\xfe\xfd", pos) : std::string::npos;
+        raws.push_back(input.substr(pos, cut == std::string::npos ? std::string::npos : cut - pos));
+        if (cut == std::string::npos) break;
+        pos = cut + 3;
+    }
+
+    MemoryTemplateFiles files;
+    CodeTemplateSet set(files);
+    std::vector<Model> expected;
+    for (std::size_t i = 0; i < raws.size(); ++i) {
+        std::u16string name = u"t" + std::u16string(1, static_cast<char16_t>(u'0' + i)) + u".txt";
+        files.AddTemplate(name, raws[i]);
+        Check(set.ReadTemplateFile(files.FolderPath() + name) == 0);
+        for (Model& m : ModelOf(raws[i])) expected.push_back(std::move(m));
+    }
+
+    Check(set.entries.size() == expected.size());
+    std::size_t longest = 0;
+    for (const Model& m : expected) longest = std::max(longest, m.name.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const velmora::TemplateEntry& entry = set.entries[i];
+        Check(entry.name == Latin1(expected[i].name));
+        Check(entry.description == Latin1(expected[i].description));
+        Check(entry.lines.size() == expected[i].lines.size());
+        for (std::size_t j = 0; j < entry.lines.size(); ++j) Check(entry.lines[j] == Latin1(expected[i].lines[j]));
+        Check(entry.displayText ==
+              entry.name + std::u16string(longest + 2 - entry.name.size(), u' ') + entry.description);
+        int found = set.FindByDisplayText(entry.displayText);
+        Check(found >= 0 && static_cast<std::size_t>(found) <= i);
+        Check(set.GetDisplayText(found) == entry.displayText);
+    }
+}
+
+std::string Repeated(const std::string& unit, std::size_t size) {
+    std::string text;
+    while (text.size() < size) text += unit;
+    return text;
+}
+
+}  // namespace
+
+// Inputs of a megabyte are checked once per run: mutating them would slow
+// the search without reaching new code.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    const std::size_t megabyte = 1 << 20;
+    CheckInput("[long|line]\n" + Repeated("x = a[ | j]; \x81\xff\x1b", megabyte));  // no line end at all
+    CheckInput(Repeated(std::string("[n|d]\r\n\n\r\0\x80", 11), megabyte / 16));                  // many short lines
+    CheckInput("[" + Repeated("name ", megabyte / 2) + "|" + Repeated("d", megabyte / 2) + "]\nbody\xff\xfe\xfd[a|b]");
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    CheckInput(std::string(reinterpret_cast<const char*>(data), size));
+    return 0;
+}

@@ -1,0 +1,462 @@
+#include "ExplorerTestSupport.h"
+
+#include <sddl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+namespace velmora::test {
+
+namespace {
+
+std::vector<shell::LaunchRecord>& LaunchStore() {
+    static std::vector<shell::LaunchRecord> records;
+    return records;
+}
+
+BOOL RecordLaunch(SHELLEXECUTEINFOW* info) {
+    if (!info) return FALSE;
+    LaunchStore().push_back(shell::RecordOf(*info));
+    return TRUE;
+}
+
+constexpr wchar_t kWindowClass[] = L"VelmoraExplorerTestWindow";
+
+LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void RegisterPlainClass() {
+    static const bool registered = [] {
+        WNDCLASSW windowClass = {};
+        windowClass.lpfnWndProc = &PlainWindowProc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        windowClass.lpszClassName = kWindowClass;
+        return RegisterClassW(&windowClass) != 0;
+    }();
+    (void)registered;
+}
+
+bool SendMouse(DWORD flags) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    return SendInput(1, &input, sizeof(input)) == 1;
+}
+
+// The key-read watch: one at a time, armed on the helper thread and fired
+// from the dialog thread's GetMessage.
+HANDLE watchEvent = nullptr;
+std::atomic<int> watchKey{0};
+
+LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && wParam == PM_REMOVE) {
+        const MSG* message = reinterpret_cast<const MSG*>(lParam);
+        bool isKey = message->message == WM_KEYDOWN || message->message == WM_KEYUP ||
+                     message->message == WM_SYSKEYDOWN || message->message == WM_SYSKEYUP;
+        if (isKey && static_cast<int>(message->wParam) == watchKey.load() && watchEvent) SetEvent(watchEvent);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+BOOL CALLBACK FindDialogWindow(HWND window, LPARAM param) {
+    wchar_t className[32] = {};
+    GetClassNameW(window, className, 32);
+    if (wcscmp(className, L"#32770") == 0 && IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(param) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindThreadDialog(DWORD thread) {
+    HWND found = nullptr;
+    EnumThreadWindows(thread, &FindDialogWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// The icon watch's records, shared with helper threads.
+std::mutex iconMutex;
+std::vector<HICON> iconsHandedOver;
+using GetFileInfoFunction = DWORD_PTR(WINAPI*)(LPCWSTR, DWORD, SHFILEINFOW*, UINT, UINT);
+GetFileInfoFunction realGetFileInfo = nullptr;
+
+DWORD_PTR WINAPI WatchedGetFileInfo(LPCWSTR path, DWORD attributes, SHFILEINFOW* info, UINT size, UINT flags) {
+    DWORD_PTR result = realGetFileInfo(path, attributes, info, size, flags);
+    if ((flags & SHGFI_ICON) && info && info->hIcon) {
+        std::lock_guard<std::mutex> lock(iconMutex);
+        iconsHandedOver.push_back(info->hIcon);
+    }
+    return result;
+}
+
+// The import table slot through which this program calls `function` of `dll`.
+void** FindImportSlot(const char* dll, const char* function) {
+    auto base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+    auto dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+    auto nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (imports.VirtualAddress == 0) return nullptr;
+    for (auto descriptor = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         descriptor->Name != 0; ++descriptor) {
+        if (_stricmp(reinterpret_cast<const char*>(base + descriptor->Name), dll) != 0) continue;
+        if (descriptor->OriginalFirstThunk == 0) continue;
+        auto names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + descriptor->OriginalFirstThunk);
+        auto slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + descriptor->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            auto byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0)
+                return reinterpret_cast<void**>(&slots->u1.Function);
+        }
+    }
+    return nullptr;
+}
+
+bool WriteSlot(void** slot, void* value) {
+    DWORD protection = 0;
+    if (!VirtualProtect(slot, sizeof(void*), PAGE_READWRITE, &protection)) return false;
+    *slot = value;
+    VirtualProtect(slot, sizeof(void*), protection, &protection);
+    return true;
+}
+
+constexpr wchar_t kTestClass[] = L"VelmoraTests.BrowserDocument";
+constexpr wchar_t kTestCommandKey[] = L"VelmoraTests.BrowserDocument\\shell\\open\\command";
+constexpr wchar_t kMissingClass[] = L"VelmoraTests.NoSuchClass";
+constexpr wchar_t kBackupKey[] = L"Software\\VelmoraTests\\HtmBackup";
+
+bool SetKeyDacl(HKEY root, const wchar_t* keyName, const wchar_t* sddl) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr))
+        return false;
+    HKEY key = nullptr;
+    bool done = false;
+    if (RegOpenKeyExW(root, keyName, 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
+        done = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
+        RegCloseKey(key);
+    }
+    LocalFree(descriptor);
+    return done;
+}
+
+bool SetDefaultValue(const wchar_t* keyName, const std::wstring& value, DWORD type) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, keyName, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    LONG result = RegSetValueExW(key, nullptr, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+ShellLaunches::ShellLaunches() : previous_(shell::SetExecuteFunction(&RecordLaunch)) { LaunchStore().clear(); }
+
+ShellLaunches::~ShellLaunches() {
+    shell::SetExecuteFunction(previous_);
+    LaunchStore().clear();
+}
+
+const std::vector<shell::LaunchRecord>& ShellLaunches::Records() const { return LaunchStore(); }
+void ShellLaunches::Clear() { LaunchStore().clear(); }
+
+ForegroundWindow::ForegroundWindow(bool activate) {
+    RegisterPlainClass();
+    window_ = CreateWindowExW(WS_EX_TOPMOST, kWindowClass, L"Velmora test", WS_POPUP | WS_BORDER, 200, 200, 240, 160,
+                              nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!window_) return;
+    if (!activate) {
+        ShowWindow(window_, SW_SHOWNOACTIVATE);
+        PumpMessages(50);
+        return;
+    }
+    ShowWindow(window_, SW_SHOW);
+    SetForegroundWindow(window_);
+    SetFocus(window_);
+    PumpMessages(100, [this] { return IsForeground(); });
+    PumpMessages(100);  // lets the display's own focus events arrive
+}
+
+ForegroundWindow::~ForegroundWindow() {
+    if (window_) DestroyWindow(window_);
+    PumpMessages(20);
+}
+
+bool PumpMessages(DWORD milliseconds, const std::function<bool()>& until) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        if (until && until()) return true;
+        if (GetTickCount() - start >= milliseconds) return until ? until() : true;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+bool KeyStateDown(int virtualKey) { return (GetKeyState(virtualKey) & 0x80) != 0; }
+
+bool SendKey(WORD virtualKey, bool up) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return SendInput(1, &input, sizeof(input)) == 1;
+}
+
+HeldInput::HeldInput(int virtualKey, ForegroundWindow& window) : key_(virtualKey), window_(window) {
+    // Under Wine a focus change that the X server reports late brings the
+    // key state back to the X keyboard's, where nothing is held: press again
+    // until the press stays.
+    for (int attempt = 0; attempt < 3 && !held_; ++attempt) {
+        bool sent = false;
+        if (key_ == VK_RBUTTON) {
+            RECT bounds = {};
+            GetWindowRect(window_.Handle(), &bounds);
+            SetCursorPos((bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2);
+            sent = SendMouse(MOUSEEVENTF_RIGHTDOWN);
+        } else {
+            sent = SendKey(static_cast<WORD>(key_), false);
+        }
+        if (!sent || !PumpMessages(1000, [this] { return KeyStateDown(key_); })) continue;
+        PumpMessages(100);
+        held_ = KeyStateDown(key_);
+    }
+}
+
+HeldInput::~HeldInput() {
+    // The release must reach this thread: make its window the one input goes to.
+    SetForegroundWindow(window_.Handle());
+    if (key_ == VK_RBUTTON) {
+        SendMouse(MOUSEEVENTF_RIGHTUP);
+    } else {
+        SendKey(static_cast<WORD>(key_), true);
+    }
+    PumpMessages(2000, [this] { return !KeyStateDown(key_); });
+}
+
+std::vector<TreeEntry> ReadTree(HWND tree) {
+    std::vector<TreeEntry> entries;
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    while (item) {
+        wchar_t text[260] = {};
+        TVITEMW query = {};
+        query.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+        query.hItem = item;
+        query.pszText = text;
+        query.cchTextMax = 260;
+        TreeEntry entry;
+        entry.item = item;
+        if (SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query))) {
+            entry.text = query.pszText ? query.pszText : L"";
+            entry.image = query.iImage;
+            entry.selectedImage = query.iSelectedImage;
+            entry.data = query.lParam;
+        }
+        entries.push_back(entry);
+        item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
+    }
+    return entries;
+}
+
+DriveOutcome RunWithDialog(const std::function<void()>& modal, const std::function<void(HWND dialog)>& drive,
+                           DWORD closeWaitMs) {
+    DriveOutcome outcome;
+    const DWORD dialogThread = GetCurrentThreadId();
+    std::atomic<bool> modalDone{false};
+    std::thread helper([&] {
+        HWND dialog = nullptr;
+        for (int waited = 0; waited < 10000 && !modalDone.load(); waited += 10) {
+            dialog = FindThreadDialog(dialogThread);
+            if (dialog) break;
+            Sleep(10);
+        }
+        if (!dialog) return;
+        outcome.dialogFound = true;
+        outcome.dialog = dialog;
+        drive(dialog);
+        for (DWORD waited = 0; waited < closeWaitMs && IsWindow(dialog); waited += 10) Sleep(10);
+        if (IsWindow(dialog)) {
+            outcome.forcedClose = true;
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
+            for (int waited = 0; waited < 3000 && IsWindow(dialog); waited += 10) Sleep(10);
+            if (IsWindow(dialog)) EndDialog(dialog, IDCANCEL);
+        } else {
+            outcome.closedByDriver = true;
+        }
+    });
+    modal();
+    modalDone = true;
+    helper.join();
+    return outcome;
+}
+
+KeyReadWatch::KeyReadWatch(DWORD dialogThread) {
+    watchEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    hook_ = SetWindowsHookExW(WH_GETMESSAGE, &GetMessageHook, nullptr, dialogThread);
+}
+
+KeyReadWatch::~KeyReadWatch() {
+    if (hook_) UnhookWindowsHookEx(hook_);
+    if (watchEvent) CloseHandle(watchEvent);
+    watchEvent = nullptr;
+}
+
+bool KeyReadWatch::SendAndWait(WORD virtualKey, bool up, DWORD milliseconds) {
+    if (!hook_ || !watchEvent) return false;
+    watchKey = virtualKey;
+    ResetEvent(watchEvent);
+    return SendKey(virtualKey, up) && WaitForSingleObject(watchEvent, milliseconds) == WAIT_OBJECT_0;
+}
+
+void ReleaseKey(int virtualKey) {
+    PumpMessages(200, [virtualKey] { return !KeyStateDown(virtualKey); });
+    if (!KeyStateDown(virtualKey) && !(GetAsyncKeyState(virtualKey) & 0x8000)) return;
+    ForegroundWindow window;
+    SendKey(static_cast<WORD>(virtualKey), true);
+    PumpMessages(2000, [virtualKey] { return !KeyStateDown(virtualKey); });
+}
+
+ShellIconWatch::ShellIconWatch() {
+    void** slot = FindImportSlot("shell32.dll", "SHGetFileInfoW");
+    if (!slot || realGetFileInfo) return;  // one watch at a time
+    original_ = *slot;
+    realGetFileInfo = reinterpret_cast<GetFileInfoFunction>(original_);
+    {
+        std::lock_guard<std::mutex> lock(iconMutex);
+        iconsHandedOver.clear();
+    }
+    if (WriteSlot(slot, reinterpret_cast<void*>(&WatchedGetFileInfo))) {
+        slot_ = slot;
+    } else {
+        realGetFileInfo = nullptr;
+    }
+}
+
+ShellIconWatch::~ShellIconWatch() {
+    if (!slot_) return;
+    WriteSlot(slot_, original_);
+    realGetFileInfo = nullptr;
+}
+
+std::vector<HICON> ShellIconWatch::Icons() const {
+    std::lock_guard<std::mutex> lock(iconMutex);
+    return iconsHandedOver;
+}
+
+std::wstring TemporaryPath() {
+    wchar_t path[MAX_PATH] = {};
+    DWORD length = GetTempPathW(MAX_PATH, path);
+    return length < MAX_PATH ? std::wstring(path, length) : std::wstring();
+}
+
+bool ShellKnowsFolder(int number) {
+    LPITEMIDLIST list = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, number, &list)) || !list) return false;
+    SHFILEINFOW info = {};
+    DWORD_PTR found = SHGetFileInfoW(reinterpret_cast<LPCWSTR>(list), 0, &info, sizeof(info),
+                                     SHGFI_ICON | SHGFI_SMALLICON | SHGFI_PIDL);
+    CoTaskMemFree(list);
+    if (info.hIcon) DestroyIcon(info.hIcon);
+    return found != 0;
+}
+
+bool IconIsAlive(HICON icon) {
+    ICONINFO info = {};
+    if (!GetIconInfo(icon, &info)) return false;
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    return true;
+}
+
+void SendTreeDoubleClick(HWND dialog, HWND tree) {
+    NMHDR header = {};
+    header.hwndFrom = tree;
+    header.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(tree));
+    header.code = NM_DBLCLK;
+    SendMessageW(dialog, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+}
+
+RegisteredBrowser::RegisteredBrowser(Htm htm, const std::wstring& commandLine, DWORD valueType) {
+    if (!SaveHtm()) return;
+    switch (htm) {
+    case Htm::PointsAtTestClass:
+        ready_ = SetDefaultValue(L".htm", kTestClass, REG_SZ) && SetDefaultValue(kTestCommandKey, commandLine, valueType);
+        break;
+    case Htm::PointsAtMissingClass:
+        ready_ = SetDefaultValue(L".htm", kMissingClass, REG_SZ);
+        break;
+    case Htm::Missing:
+        ready_ = RegDeleteTreeW(HKEY_CLASSES_ROOT, L".htm") == ERROR_SUCCESS || !htmExisted_;
+        break;
+    }
+}
+
+RegisteredBrowser::~RegisteredBrowser() {
+    SetKeyDacl(HKEY_CLASSES_ROOT, kTestCommandKey, L"D:(A;;KA;;;WD)");
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, kTestClass);
+    RestoreHtm();
+}
+
+bool RegisteredBrowser::SaveHtm() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kBackupKey);
+    HKEY htm = nullptr;
+    htmExisted_ = RegOpenKeyExW(HKEY_CLASSES_ROOT, L".htm", 0, KEY_READ, &htm) == ERROR_SUCCESS;
+    if (!htmExisted_) return true;
+    bool saved = false;
+    HKEY backup = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kBackupKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &backup, nullptr) ==
+        ERROR_SUCCESS) {
+        saved = RegCopyTreeW(htm, nullptr, backup) == ERROR_SUCCESS;
+        RegCloseKey(backup);
+    }
+    DWORD size = 0;
+    RegGetKeySecurity(htm, DACL_SECURITY_INFORMATION, nullptr, &size);
+    htmSecurity_.resize(size);
+    if (size == 0 || RegGetKeySecurity(htm, DACL_SECURITY_INFORMATION, htmSecurity_.data(), &size) != ERROR_SUCCESS)
+        htmSecurity_.clear();
+    RegCloseKey(htm);
+    return saved;
+}
+
+void RegisteredBrowser::RestoreHtm() {
+    if (htmSecurityChanged_ && !htmSecurity_.empty()) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L".htm", 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
+            RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, htmSecurity_.data());
+            RegCloseKey(key);
+        }
+    }
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L".htm");
+    if (htmExisted_) {
+        HKEY backup = nullptr;
+        HKEY htm = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, kBackupKey, 0, KEY_READ, &backup) == ERROR_SUCCESS) {
+            if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L".htm", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &htm, nullptr) ==
+                ERROR_SUCCESS) {
+                RegCopyTreeW(backup, nullptr, htm);
+                RegCloseKey(htm);
+            }
+            RegCloseKey(backup);
+        }
+    }
+    RegDeleteTreeW(HKEY_CURRENT_USER, kBackupKey);
+}
+
+bool RegisteredBrowser::DenyWriting() {
+    htmSecurityChanged_ = true;
+    return SetKeyDacl(HKEY_CLASSES_ROOT, L".htm", L"D:P(A;;KR;;;WD)") &&
+           SetKeyDacl(HKEY_CLASSES_ROOT, kTestCommandKey, L"D:P(A;;KR;;;WD)");
+}
+
+}  // namespace velmora::test

@@ -1,0 +1,204 @@
+// The first run after installing: the host stand-in creates the add-in by its
+// ProgID, as the IDE does from its add-in key, connects it and runs
+// InsertGUID and CodeTemplate with nothing but the starter configuration.
+#include <windows.h>
+#include <objbase.h>
+#include <wrl/client.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "InstallerTestSupport.h"
+#include "framework/UniqueHandle.h"
+#include "platform/DteInterfaces.h"
+#include "resources/resource.h"
+#include "support/HostFixture.h"
+
+namespace velmora::test {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+// The add-in as the IDE loads it: created through the registry by ProgID and
+// connected to the stand-in. Every call is followed by the check that the
+// add-in holds no host object; at the end it is disconnected and released and
+// no reference to any host object may remain.
+class AddInByProgId {
+public:
+    explicit AddInByProgId(HostStandIn& host) : host_(host) {
+        CLSID clsid = {};
+        const HRESULT found = CLSIDFromProgID(L"Velmora.Connect", &clsid);
+        EXPECT_EQ(found, S_OK) << "the ProgID is not registered";
+        if (FAILED(found)) return;
+        const HRESULT created = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDTExtensibility2,
+                                                 reinterpret_cast<void**>(addIn_.GetAddressOf()));
+        EXPECT_EQ(created, S_OK);
+        if (FAILED(created)) return;
+        EXPECT_EQ(addIn_.As(&target_), S_OK);
+        SAFEARRAY* custom = nullptr;
+        EXPECT_EQ(addIn_->OnConnection(host_.Application(), ext_cm_Startup, host_.AddIn(), &custom), S_OK);
+        EXPECT_TRUE(HoldsNoHostObjects(host_)) << "after OnConnection";
+    }
+
+    ~AddInByProgId() {
+        if (addIn_) {
+            SAFEARRAY* custom = nullptr;
+            EXPECT_EQ(addIn_->OnDisconnection(ext_dm_HostShutdown, &custom), S_OK);
+        }
+        target_.Reset();
+        addIn_.Reset();
+        EXPECT_TRUE(HostReferencesAre(host_, 0, 0)) << "after the add-in was released";
+    }
+
+    AddInByProgId(const AddInByProgId&) = delete;
+    AddInByProgId& operator=(const AddInByProgId&) = delete;
+
+    bool Ready() const { return addIn_ && target_; }
+    IUnknown* Object() const { return addIn_.Get(); }
+
+    VARIANT_BOOL Exec(const std::wstring& shortName) {
+        UniqueBstr name(SysAllocString(FullCommandName(shortName).c_str()));
+        VARIANT in, out;
+        VariantInit(&in);
+        VariantInit(&out);
+        VARIANT_BOOL handled = VARIANT_FALSE;
+        EXPECT_EQ(target_->Exec(name.get(), vsCommandExecOptionDoDefault, &in, &out, &handled), S_OK);
+        VariantClear(&out);
+        EXPECT_TRUE(HoldsNoHostObjects(host_)) << "after Exec " << Narrow(shortName);
+        return handled;
+    }
+
+private:
+    HostStandIn& host_;
+    ComPtr<IDTExtensibility2> addIn_;
+    ComPtr<IDTCommandTarget> target_;
+};
+
+// On a helper thread: waits for the template picker of the user-interface
+// thread, selects the item of the template `name` and presses Enter as the
+// dialog's command. Anything unexpected closes the picker, so no test hangs.
+class PickerDriver {
+public:
+    explicit PickerDriver(std::wstring name)
+        : name_(std::move(name)), uiThread_(GetCurrentThreadId()), thread_([this] { Run(); }) {}
+    ~PickerDriver() { Finish(); }
+    PickerDriver(const PickerDriver&) = delete;
+    PickerDriver& operator=(const PickerDriver&) = delete;
+
+    // After the command returned: waits for the helper and returns what went
+    // wrong, or an empty text.
+    std::string Finish() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+        return failure_;
+    }
+    const std::vector<std::wstring>& Items() const { return items_; }
+
+private:
+    static BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
+        wchar_t className[16] = {};
+        GetClassNameW(window, className, ARRAYSIZE(className));
+        if (wcscmp(className, L"#32770") == 0 && IsWindowVisible(window)) {
+            *reinterpret_cast<HWND*>(found) = window;
+            return FALSE;
+        }
+        return TRUE;
+    }
+
+    void Run() {
+        HWND dialog = nullptr;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!dialog && !stop_ && std::chrono::steady_clock::now() < deadline) {
+            EnumThreadWindows(uiThread_, FindDialog, reinterpret_cast<LPARAM>(&dialog));
+            if (!dialog) Sleep(20);
+        }
+        if (!dialog) {
+            failure_ = "the template picker did not appear";
+            return;
+        }
+        HWND list = GetDlgItem(dialog, IDC_TEMPLATE_LIST);
+        const LRESULT count = list ? SendMessageW(list, LB_GETCOUNT, 0, 0) : 0;
+        LRESULT chosen = LB_ERR;
+        for (LRESULT index = 0; index < count; ++index) {
+            const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, index, 0);
+            std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+            SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+            text.resize(wcslen(text.c_str()));
+            items_.push_back(text);
+            if (chosen == LB_ERR && text.compare(0, name_.size() + 1, name_ + L" ") == 0) chosen = index;
+        }
+        if (chosen == LB_ERR) {
+            failure_ = "no item for the template " + Narrow(name_);
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            return;
+        }
+        SendMessageW(list, LB_SETCURSEL, chosen, 0);
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    }
+
+    std::wstring name_;
+    DWORD uiThread_;
+    std::atomic<bool> stop_{false};
+    std::string failure_;
+    std::vector<std::wstring> items_;
+    std::thread thread_;
+};
+
+TEST_F(InstallerTest, HostLoadsTheAddInByProgIdAndInsertsFromTheStarterConfiguration) {
+    InstallFolder folder(L"Velmora first run");
+    ASSERT_TRUE(folder.Complete());
+    ASSERT_EQ(RunScript(folder.Install()).exitCode, 0);
+    {
+        HostStandIn host;
+        AddInByProgId addIn(host);
+        ASSERT_TRUE(addIn.Ready());
+        EXPECT_TRUE(host.HasCommand(FullCommandName(L"InsertGUID")));
+        EXPECT_TRUE(host.HasCommand(FullCommandName(L"CodeTemplate")));
+
+        // InsertGUID renders in the starter's format 0.
+        host.SetDocumentName(L"Sample.cpp");
+        host.SetDocumentText(L"");
+        EXPECT_EQ(addIn.Exec(L"InsertGUID"), VARIANT_TRUE);
+        const std::wregex format0(
+            LR"(// \{[0-9A-F]{8}-[0-9A-F]{4}-[0-9a-f]{4}-[0-9A-F]{4}-[0-9A-F]{12}\}\r\n)"
+            LR"(IMPLEMENT_OLECREATE\(<<class>>, <<external_name>>, \r\n)"
+            LR"(0x[0-9a-f]{1,8}, 0x[0-9a-f]{1,4}, 0x[0-9a-f]{1,4}(, 0x[0-9a-f]{1,2}){8}\);\r\n)");
+        EXPECT_TRUE(std::regex_match(host.DocumentText(), format0)) << Narrow(host.DocumentText());
+
+        // CodeTemplate offers each document the templates of its language and
+        // indents the chosen one to the caret's column (here 5).
+        struct Case {
+            const wchar_t* document;
+            const wchar_t* templateName;
+            const wchar_t* inserted;
+        };
+        const Case cases[] = {
+            {L"Sample.cpp", L"switch",
+             L"switch (value) {\n    case 0:\n        break;\n    default:\n        break;\n    }\n"},
+            {L"Sample.h", L"guard", L"#ifndef NAME_H\n    #define NAME_H\n    \n    #endif\n"},
+            {L"Form1.cs", L"foreach", L"foreach (var item in items)\n    {\n    }\n"},
+            {L"Module1.vb", L"If", L"If condition Then\n    End If\n"},
+        };
+        for (const Case& c : cases) {
+            SCOPED_TRACE(Narrow(c.document));
+            host.SetDocumentName(c.document);
+            host.SetDocumentText(L"    ");
+            host.SetAnchorColumn(5);
+            PickerDriver picker(c.templateName);
+            EXPECT_EQ(addIn.Exec(L"CodeTemplate"), VARIANT_TRUE);
+            EXPECT_EQ(picker.Finish(), "");
+            EXPECT_EQ(host.DocumentText(), std::wstring(L"    ") + c.inserted);
+        }
+    }
+    EXPECT_EQ(ReadFileBytes(config + L"\\GuidSet.ini").value_or("<missing>"), "0");
+    ASSERT_EQ(RunScript(folder.Uninstall()).exitCode, 0);
+}
+
+}  // namespace
+}  // namespace velmora::test

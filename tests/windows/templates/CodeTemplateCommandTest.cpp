@@ -1,0 +1,480 @@
+// The CodeTemplate command against the host stand-in: the picker driven as a
+// user drives it, what the document and the clipboard hold afterwards, the
+// read-failure message, and every way the command stops early.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "addin/Connect.h"
+#include "support/HostFixture.h"
+#include "tests/windows/templates/TemplateTestSupport.h"
+
+namespace velmora::test {
+namespace {
+
+const std::wstring kCommand = L"Velmora.Connect.CodeTemplate";
+const std::wstring kReadFailure = L"テンプレートファイルの読込みに失敗しました";
+const std::wstring kSentinel = L"clipboard before the command";
+
+const char kCppTemplates[] =
+    "C++ templates\n"
+    "[while | loop while true]\n"
+    "while () {\n"
+    "}\n"
+    "// [for | counted loop]\n"
+    "for (int i = 0; i < n; ++i) {\n"
+    "\tbody();\n"
+    "}\n"
+    "[if | condition]\n"
+    "if () {\n"
+    "}\n"
+    "\n"
+    "[do | loop at least once]\n"
+    "do {\n"
+    "} while ();";
+
+// What each of kCppTemplates' entries pastes with the caret in column 1.
+struct Expected {
+    const wchar_t* displayText;
+    const wchar_t* text;
+};
+const Expected kCppEntries[] = {
+    {L"do     loop at least once", L"do {\n} while ();\n"},
+    {L"for    counted loop", L"for (int i = 0; i < n; ++i) {\n\tbody();\n}\n"},
+    {L"if     condition", L"if () {\n}\n\n"},
+    {L"while  loop while true", L"while () {\n}\n"},
+};
+
+class CodeTemplateTest : public HostTest {
+protected:
+    void SetUp() override {
+        files.Write(L"CodeSet.ini", "cpp.txt = cpp;h\n");
+        files.Write(L"cpp.txt", kCppTemplates);
+        host.SetDocumentName(L"Sample.cpp");
+        host.SetDocument(L"", 0, 0);
+        host.SetAnchorColumn(1);
+        ASSERT_TRUE(WriteClipboardText(kSentinel));
+    }
+
+    // Runs the command while `action` drives whatever dialog it shows.
+    DialogSeen Run(DialogDriver::Action action) {
+        DialogDriver driver(std::move(action));
+        ExecResult result = addIn.Exec(kCommand);
+        EXPECT_EQ(result.result, S_OK);
+        EXPECT_EQ(result.handled, VARIANT_TRUE);
+        DialogSeen seen = driver.Seen();
+        EXPECT_EQ(seen.failure, "");
+        EXPECT_TRUE(!seen.appeared || seen.closedByAction) << "the dialog had to be cancelled by force";
+        return seen;
+    }
+
+    // Runs the command expecting no dialog at all.
+    void RunExpectingNoDialog() {
+        DialogDriver driver(PostCancel());
+        addIn.Exec(kCommand);
+        EXPECT_FALSE(driver.SeenNone().appeared);
+    }
+
+    void ExpectNothingInserted(const std::wstring& document = L"") {
+        EXPECT_EQ(host.DocumentText(), document);
+        EXPECT_TRUE(host.Pastes().empty());
+        EXPECT_EQ(ClipboardTextOrMarker(), kSentinel);
+    }
+
+    void ExpectInserted(const std::wstring& text, const std::wstring& document) {
+        EXPECT_EQ(host.DocumentText(), document);
+        ASSERT_EQ(host.Pastes().size(), 1u);
+        EXPECT_EQ(host.Pastes()[0].text, text);
+        host::ClipboardContents clip = ReadClipboard();
+        EXPECT_EQ(clip.text, text) << "the template stays on the clipboard";
+        EXPECT_EQ(clip.blockBytes, (text.size() + 1) * sizeof(wchar_t));
+    }
+
+    ConfigFolderFiles files;
+    ConnectedAddIn addIn{host};
+};
+
+const Expected* EntryShownAs(const std::wstring& displayText) {
+    for (const Expected& e : kCppEntries) {
+        if (displayText == e.displayText) return &e;
+    }
+    return nullptr;
+}
+
+TEST_F(CodeTemplateTest, PickerIsACentredOwnerlessListSortedWithFocus) {
+    DialogSeen seen = Run(PressEscape());
+    ASSERT_TRUE(seen.appeared);
+    std::vector<std::wstring> sorted;
+    for (const Expected& e : kCppEntries) sorted.push_back(e.displayText);
+    EXPECT_EQ(seen.items, sorted) << "display texts in the list box's order, not the file's";
+    EXPECT_EQ(seen.focus, seen.list) << "the list holds the keyboard focus";
+    EXPECT_EQ(seen.owner, nullptr);
+    EXPECT_EQ(seen.caption, L"");
+    EXPECT_EQ(seen.style & (WS_POPUP | WS_BORDER | WS_CAPTION), static_cast<LONG>(WS_POPUP | WS_BORDER));
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_NEAR((seen.rect.left + seen.rect.right) / 2, (work.left + work.right) / 2, 1);
+    EXPECT_NEAR((seen.rect.top + seen.rect.bottom) / 2, (work.top + work.bottom) / 2, 1);
+}
+
+TEST_F(CodeTemplateTest, ArrowKeysAndEnterInsertTheSelectedTemplate) {
+    for (int presses : {1, 2, 3}) {
+        SCOPED_TRACE(presses);
+        host.SetDocument(L"", 0, 0);
+        host.ClearPastes();
+        DialogSeen seen = Run(PressDownThenEnter(presses));
+        const Expected* chosen = EntryShownAs(seen.chosenText);
+        ASSERT_NE(chosen, nullptr) << Narrow(seen.chosenText);
+        ExpectInserted(chosen->text, chosen->text);
+    }
+}
+
+TEST_F(CodeTemplateTest, EveryListedTemplateCanBeChosen) {
+    for (int position = 0; position < 4; ++position) {
+        SCOPED_TRACE(position);
+        host.SetDocument(L"", 0, 0);
+        host.ClearPastes();
+        DialogSeen seen = Run(SelectThenOk(position));
+        EXPECT_EQ(seen.chosenText, kCppEntries[position].displayText);
+        ExpectInserted(kCppEntries[position].text, kCppEntries[position].text);
+    }
+}
+
+TEST_F(CodeTemplateTest, DoubleClickInserts) {
+    DialogSeen seen = Run(DoubleClick(1));
+    EXPECT_EQ(seen.chosenText, kCppEntries[1].displayText);
+    ExpectInserted(kCppEntries[1].text, kCppEntries[1].text);
+}
+
+TEST_F(CodeTemplateTest, EndingWithoutAChoiceInsertsNothing) {
+    struct Case {
+        const char* label;
+        DialogDriver::Action action;
+    };
+    const Case cases[] = {
+        {"Escape key", PressEscape()},
+        {"cancel command", PostCancel()},
+        {"click into another window", ClickIntoAnotherWindow()},
+        {"Enter with nothing selected", PressEnter()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        host.SetDocument(L"int x;", 3, 0);
+        DialogSeen seen = Run(c.action);
+        EXPECT_TRUE(seen.appeared);
+        ExpectNothingInserted(L"int x;");
+    }
+}
+
+TEST_F(CodeTemplateTest, IndentationFollowsTheAnchorColumn) {
+    files.Write(L"cpp.txt", "[two | two lines]\nfirst();\n\tsecond();\n");
+    struct Case {
+        const wchar_t* before;  // the document; the caret at its end
+        long column;
+        const wchar_t* text;
+    };
+    const Case cases[] = {
+        {L"", 1, L"first();\n\tsecond();\n"},
+        {L"\t", 9, L"first();\n        \tsecond();\n"},
+        {L"  x = ", 7, L"first();\n      \tsecond();\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.column);
+        host.SetDocumentText(c.before);
+        host.SetAnchorColumn(c.column);
+        host.ClearPastes();
+        Run(SelectThenOk(0));
+        ExpectInserted(c.text, std::wstring(c.before) + c.text);
+    }
+}
+
+TEST_F(CodeTemplateTest, SelectionIsReplacedAndTheAnchorGivesTheIndentation) {
+    files.Write(L"cpp.txt", "[two | two lines]\na\nb\n");
+    host.SetDocument(L"0123456789", 2, 5);  // "23456" selected
+    host.SetAnchorColumn(8);                // started from the right end
+    Run(SelectThenOk(0));
+    ExpectInserted(L"a\n       b\n", L"01a\n       b\n789");
+}
+
+TEST_F(CodeTemplateTest, EqualDisplayTextsYieldTheFirstEntry) {
+    files.Write(L"cpp.txt", "[same | twice]\nfirst\n[same | twice]\nsecond\n");
+    for (int position : {0, 1}) {
+        SCOPED_TRACE(position);
+        host.SetDocument(L"", 0, 0);
+        host.ClearPastes();
+        DialogSeen seen = Run(SelectThenOk(position));
+        EXPECT_EQ(seen.items, (std::vector<std::wstring>{L"same  twice", L"same  twice"}));
+        ExpectInserted(L"first\n", L"first\n");
+    }
+}
+
+TEST_F(CodeTemplateTest, HeaderFollowedByHeaderPastesAnEmptyText) {
+    files.Write(L"cpp.txt", "[empty | nothing]\n[next | x]\nx\n");
+    Run(SelectThenOk(0));
+    ExpectInserted(L"", L"");
+}
+
+TEST_F(CodeTemplateTest, EmptySetClosesOnEnterWithoutInserting) {
+    files.Write(L"cpp.txt", "no header in this file\n");
+    DialogSeen seen = Run(PressEnter());
+    ASSERT_TRUE(seen.appeared);
+    EXPECT_TRUE(seen.items.empty());
+    ExpectNothingInserted();
+}
+
+TEST_F(CodeTemplateTest, DocumentNamesGiveTheirExtension) {
+    files.Write(L"CodeSet.ini", "cpp.txt=cpp\nmake.txt=Makefile\nany.txt=*\n");
+    files.Write(L"make.txt", "[all | default target]\nall:\n");
+    files.Write(L"any.txt", "[note | anywhere]\nNOTE\n");
+    struct Case {
+        const wchar_t* name;
+        std::vector<std::wstring> items;
+    };
+    const Case cases[] = {
+        {L"MAIN.CPP", {L"note  anywhere"}},  // CPP is not cpp
+        {L"main.cpp", {L"do     loop at least once", L"for    counted loop", L"if     condition", L"note   anywhere",
+                       L"while  loop while true"}},
+        {L"Makefile", {L"all   default target", L"note  anywhere"}},
+        {L"archive.tar.Makefile", {L"all   default target", L"note  anywhere"}},
+        {L"trailing.", {L"note  anywhere"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.name));
+        host.SetDocumentName(c.name);
+        DialogSeen seen = Run(PressEscape());
+        EXPECT_EQ(seen.items, c.items);
+    }
+}
+
+TEST_F(CodeTemplateTest, NothingConfiguredForTheExtensionDoesNothing) {
+    files.Write(L"CodeSet.ini", "cpp.txt=cpp\n");
+    host.SetDocumentName(L"MAIN.CPP");
+    RunExpectingNoDialog();
+    ExpectNothingInserted();
+}
+
+TEST_F(CodeTemplateTest, ReadFailureShowsTheMessageBox) {
+    struct Case {
+        const char* label;
+        std::function<void(ConfigFolderFiles&)> setUp;
+    };
+    const Case cases[] = {
+        {"CodeSet.ini missing", [](ConfigFolderFiles& f) { f.Remove(L"CodeSet.ini"); }},
+        {"fitting file missing", [](ConfigFolderFiles& f) { f.Write(L"CodeSet.ini", "cpp.txt=cpp\ngone.txt=*\n"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        c.setUp(files);
+        DialogSeen seen = Run(PressOkButton());
+        ASSERT_TRUE(seen.appeared);
+        EXPECT_EQ(seen.caption, L"Code Template");
+        EXPECT_EQ(seen.texts, std::vector<std::wstring>{kReadFailure});
+        EXPECT_EQ(seen.buttons, std::vector<std::wstring>{L"OK"});
+        EXPECT_EQ(seen.icons, 0);
+        EXPECT_EQ(seen.owner, nullptr);
+        ExpectNothingInserted();
+    }
+}
+
+TEST_F(CodeTemplateTest, DebuggerModes) {
+    struct Case {
+        long mode;
+        bool works;
+    };
+    for (const Case& c : {Case{1, true}, Case{2, false}, Case{3, true}}) {
+        SCOPED_TRACE(c.mode);
+        host.SetDebuggerMode(c.mode);
+        host.SetDocument(L"", 0, 0);
+        host.ClearPastes();
+        ASSERT_TRUE(WriteClipboardText(kSentinel));
+        if (c.works) {
+            Run(SelectThenOk(0));
+            ExpectInserted(kCppEntries[0].text, kCppEntries[0].text);
+        } else {
+            files.Remove(L"CodeSet.ini");  // not even read: no message either
+            RunExpectingNoDialog();
+            ExpectNothingInserted();
+            files.Write(L"CodeSet.ini", "cpp.txt = cpp;h\n");
+        }
+    }
+}
+
+TEST_F(CodeTemplateTest, StopsSilentlyBeforeThePickList) {
+    struct Case {
+        const char* label;
+        std::function<void(HostStandIn&)> setUp;
+    };
+    const Case cases[] = {
+        {"read-only document", [](HostStandIn& h) { h.SetDocumentReadOnly(true); }},
+        {"no active window", [](HostStandIn& h) { h.SetActiveWindow(false); }},
+        {"window without document", [](HostStandIn& h) { h.SetWindowHasDocument(false); }},
+        {"not a text selection", [](HostStandIn& h) { h.SetTextSelection(false); }},
+        {"Debugger fails", [](HostStandIn& h) { h.FailMember(L"Debugger", E_FAIL); }},
+        {"Debugger empty", [](HostStandIn& h) { h.EmptyMember(L"Debugger"); }},
+        {"CurrentMode fails", [](HostStandIn& h) { h.FailMember(L"CurrentMode", E_FAIL); }},
+        {"ActiveWindow fails", [](HostStandIn& h) { h.FailMember(L"ActiveWindow", E_FAIL); }},
+        {"Document fails", [](HostStandIn& h) { h.FailMember(L"Document", E_FAIL); }},
+        {"ReadOnly fails", [](HostStandIn& h) { h.FailMember(L"ReadOnly", E_FAIL); }},
+        {"Selection fails", [](HostStandIn& h) { h.FailMember(L"Selection", E_FAIL); }},
+        {"Selection empty", [](HostStandIn& h) { h.EmptyMember(L"Selection"); }},
+        {"AnchorPoint fails", [](HostStandIn& h) { h.FailMember(L"AnchorPoint", E_FAIL); }},
+        {"AnchorPoint empty", [](HostStandIn& h) { h.EmptyMember(L"AnchorPoint"); }},
+        {"DisplayColumn fails", [](HostStandIn& h) { h.FailMember(L"DisplayColumn", E_FAIL); }},
+        {"Name fails", [](HostStandIn& h) { h.FailMember(L"Name", E_FAIL); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        HostStandIn fresh;
+        fresh.SetDocumentName(L"Sample.cpp");
+        fresh.SetDocument(L"keep", 4, 0);
+        {
+            ConnectedAddIn connected(fresh);
+            c.setUp(fresh);
+            files.Remove(L"CodeSet.ini");  // a run that got as far as the files would show the message
+            DialogDriver driver(PostCancel());
+            connected.Exec(kCommand);
+            EXPECT_FALSE(driver.SeenNone().appeared);
+            EXPECT_EQ(fresh.DocumentText(), L"keep");
+            EXPECT_TRUE(fresh.Pastes().empty());
+            EXPECT_EQ(ClipboardTextOrMarker(), kSentinel);
+        }
+        EXPECT_TRUE(HoldsNoHostObjects(fresh));
+    }
+}
+
+TEST_F(CodeTemplateTest, HostIsAskedInTheDocumentedOrder) {
+    host.ClearCalls();
+    Run(SelectThenOk(0));
+    EXPECT_EQ(host.InvokedMembers(),
+              (std::vector<std::wstring>{L"Application.Debugger", L"Debugger.CurrentMode", L"Application.ActiveWindow",
+                                         L"Window.Document", L"Document.ReadOnly", L"Document.Selection",
+                                         L"TextSelection.AnchorPoint", L"VirtualPoint.DisplayColumn",
+                                         L"Document.Name", L"TextSelection.Paste"}));
+}
+
+TEST_F(CodeTemplateTest, PasteFailureIsNotJudged) {
+    host.FailMember(L"Paste", E_FAIL);
+    Run(SelectThenOk(0));
+    EXPECT_EQ(host.DocumentText(), L"");
+    EXPECT_EQ(ClipboardTextOrMarker(), kCppEntries[0].text) << "the clipboard was filled before the paste";
+}
+
+TEST_F(CodeTemplateTest, ClipboardHeldElsewhereInsertsNothing) {
+    HANDLE commandDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    bool held = false;
+    DialogDriver driver([&](DialogSeen& seen) {
+        // Another program opens the clipboard while the user chooses.
+        HWND window = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        for (int i = 0; i < 100 && !held; ++i) {
+            held = OpenClipboard(window) != FALSE;
+            if (!held) Sleep(10);
+        }
+        SelectThenOk(0)(seen);
+        WaitForSingleObject(commandDone, 10000);
+        if (held) CloseClipboard();
+        DestroyWindow(window);
+    });
+    // The action waits for the command, so the dialog is gone by then.
+    addIn.Exec(kCommand);
+    SetEvent(commandDone);
+    const DialogSeen& seen = driver.Seen();
+    CloseHandle(commandDone);
+    ASSERT_TRUE(seen.appeared);
+    EXPECT_TRUE(held);
+    ExpectNothingInserted();
+}
+
+TEST_F(CodeTemplateTest, HandlerReturnsZeroOnlyWhenItAskedForThePaste) {
+    struct Case {
+        const char* label;
+        std::function<void()> setUp;
+        DialogDriver::Action action;
+        int result;
+    };
+    const Case cases[] = {
+        {"chosen", [] {}, SelectThenOk(0), 0},
+        {"paste refused by the host", [this] { host.FailMember(L"Paste", E_FAIL); }, SelectThenOk(0), 0},
+        {"Escape", [] {}, PressEscape(), -1},
+        {"read failure", [this] { files.Remove(L"CodeSet.ini"); }, PressOkButton(), -1},
+        {"nothing configured", [this] { host.SetDocumentName(L"a.cs"); }, nullptr, -1},
+        {"break mode", [this] { host.SetDebuggerMode(2); }, nullptr, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        host.ClearInjections();
+        host.SetDebuggerMode(1);
+        host.SetDocumentName(L"Sample.cpp");
+        files.Write(L"CodeSet.ini", "cpp.txt = cpp;h\n");
+        c.setUp();
+        DialogDriver driver(c.action ? c.action : PostCancel());
+        EXPECT_EQ(addIn.Object().CodeTemplate(), c.result);
+        EXPECT_EQ(c.action ? driver.Seen().appeared : driver.SeenNone().appeared, c.action != nullptr);
+        EXPECT_TRUE(HoldsNoHostObjects(host));
+    }
+    host.ClearInjections();
+    addIn.OnDisconnection();
+    EXPECT_EQ(addIn.Object().CodeTemplate(), -1) << "without a host";
+}
+
+LPVOID WINAPI FailingGlobalLock(HGLOBAL) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+}
+
+HANDLE WINAPI RefusingSetClipboardData(UINT, HANDLE) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return nullptr;
+}
+
+TEST_F(CodeTemplateTest, ClipboardHandOverFailuresEndWithoutAPaste) {
+    struct Case {
+        const char* label;
+        const char* dll;
+        const char* function;
+        void* replacement;
+        std::wstring clipboardAfter;  // the old text stays until the clipboard was emptied
+    };
+    const Case cases[] = {
+        {"GlobalLock fails", "kernel32.dll", "GlobalLock", reinterpret_cast<void*>(&FailingGlobalLock), kSentinel},
+        {"SetClipboardData refuses", "user32.dll", "SetClipboardData",
+         reinterpret_cast<void*>(&RefusingSetClipboardData), L"<no text>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        ASSERT_TRUE(WriteClipboardText(kSentinel));
+        host.ClearPastes();
+        int result = 0;
+        {
+            DialogDriver driver(SelectThenOk(0));
+            ImportPatch patch(c.dll, c.function, c.replacement);
+            ASSERT_TRUE(patch.Applied());
+            result = addIn.Object().CodeTemplate();
+            EXPECT_TRUE(driver.Seen().appeared);
+        }
+        EXPECT_EQ(result, -1);
+        EXPECT_TRUE(host.Pastes().empty());
+        EXPECT_EQ(host.DocumentText(), L"");
+        EXPECT_EQ(ClipboardTextOrMarker(), c.clipboardAfter);
+        EXPECT_TRUE(HoldsNoHostObjects(host));
+    }
+}
+
+TEST_F(CodeTemplateTest, ShiftJisTemplateUnderAJapaneseThreadLocale) {
+    ThreadLocale japanese(kJapanese);
+    ASSERT_TRUE(japanese.Applied());
+    // [ループ | 繰り返し] / for (;;) { // 表示 / }
+    files.Write(L"cpp.txt",
+                "[\x83\x8b\x81\x5b\x83\x76 | \x8c\x4a\x82\xe8\x95\xd4\x82\xb5]\r\n"
+                "for (;;) { // \x95\x5c\x8e\xa6\r\n}\r\n");
+    host.SetDocumentText(L"    ");
+    host.SetAnchorColumn(5);
+    DialogSeen seen = Run(SelectThenOk(0));
+    EXPECT_EQ(seen.items, std::vector<std::wstring>{L"ループ  繰り返し"});
+    ExpectInserted(L"for (;;) { // 表示\n    }\n", L"    for (;;) { // 表示\n    }\n");
+}
+
+}  // namespace
+}  // namespace velmora::test

@@ -1,0 +1,93 @@
+// The picker on its own: the four ways it ends, their end codes and the index
+// it reports, with entries given directly.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "templates/TemplatePickerDialog.h"
+#include "tests/native/TemplateTestFiles.h"
+#include "tests/windows/templates/TemplateTestSupport.h"
+
+namespace velmora::test {
+namespace {
+
+// Entries whose order differs from the list's sorted order.
+CodeTemplateSet MakeSet(const testing::MemoryTemplateFiles& files) {
+    CodeTemplateSet set(files);
+    for (const char16_t* text : {u"charlie", u"alpha", u"bravo", u"alpha"}) {
+        TemplateEntry entry;
+        entry.displayText = text;
+        set.entries.push_back(entry);
+    }
+    return set;
+}
+
+struct Outcome {
+    INT_PTR endCode;
+    int chosenIndex;
+    DialogSeen seen;
+};
+
+Outcome RunPicker(const CodeTemplateSet* set, DialogDriver::Action action) {
+    TemplatePickerDialog picker;
+    picker.templateSet = set;
+    DialogDriver driver(std::move(action));
+    INT_PTR code = picker.DoModal();
+    EXPECT_TRUE(picker.WasShown());
+    return Outcome{code, picker.chosenIndex, driver.Seen()};
+}
+
+TEST(TemplatePicker, EndCodesAndChosenIndex) {
+    testing::MemoryTemplateFiles files;
+    const CodeTemplateSet set = MakeSet(files);
+    struct Case {
+        const char* label;
+        DialogDriver::Action action;
+        INT_PTR endCode;
+        int chosenIndex;
+    };
+    const Case cases[] = {
+        {"Enter on the first item", SelectThenOk(0), 1, 1},  // "alpha": the first of two
+        {"Enter on the second item", SelectThenOk(1), 1, 1},  // the other "alpha"
+        {"Enter on bravo", SelectThenOk(2), 2, 2},
+        {"Enter on charlie", SelectThenOk(3), 0, 0},
+        {"double-click on charlie", DoubleClick(3), 0, 0},
+        {"Enter with nothing selected", PressEnter(), -1, -1},
+        {"Escape", PressEscape(), IDCANCEL, -1},
+        {"close request", [](DialogSeen& seen) { PostMessageW(seen.window, WM_CLOSE, 0, 0); }, IDCANCEL, -1},
+        {"focus taken by another window", ClickIntoAnotherWindow(), -1, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        Outcome outcome = RunPicker(&set, c.action);
+        ASSERT_TRUE(outcome.seen.appeared);
+        EXPECT_TRUE(outcome.seen.closedByAction);
+        EXPECT_EQ(outcome.seen.failure, "");
+        EXPECT_EQ(outcome.seen.items, (std::vector<std::wstring>{L"alpha", L"alpha", L"bravo", L"charlie"}));
+        EXPECT_EQ(outcome.endCode, c.endCode);
+        EXPECT_EQ(outcome.chosenIndex, c.chosenIndex);
+    }
+}
+
+TEST(TemplatePicker, WithoutASetTheListStaysEmpty) {
+    Outcome outcome = RunPicker(nullptr, PressEnter());
+    ASSERT_TRUE(outcome.seen.appeared);
+    EXPECT_TRUE(outcome.seen.items.empty());
+    EXPECT_EQ(outcome.endCode, -1);
+    EXPECT_EQ(outcome.chosenIndex, -1);
+}
+
+TEST(TemplatePicker, NoItemIsSelectedAtFirst) {
+    testing::MemoryTemplateFiles files;
+    const CodeTemplateSet set = MakeSet(files);
+    LRESULT selection = 0;
+    Outcome outcome = RunPicker(&set, [&](DialogSeen& seen) {
+        selection = SendMessageW(seen.list, LB_GETCURSEL, 0, 0);
+        PostMessageW(seen.window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    });
+    ASSERT_TRUE(outcome.seen.appeared);
+    EXPECT_EQ(selection, LB_ERR);
+}
+
+}  // namespace
+}  // namespace velmora::test

@@ -1,0 +1,140 @@
+#pragma once
+// What the template tests share: files in the real configuration folder, a
+// thread locale for one test, and a helper thread that drives the picker or
+// the message box the way a user does while the modal loop runs.
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace velmora::test {
+
+// Files under "<AppData>\Orinth\Velmora\", written as raw bytes through their
+// UTF-16 path. A CodeSet.ini left by anyone else is removed first; everything
+// written (and every folder made) is removed at destruction.
+class ConfigFolderFiles {
+public:
+    ConfigFolderFiles();
+    ~ConfigFolderFiles();
+    ConfigFolderFiles(const ConfigFolderFiles&) = delete;
+    ConfigFolderFiles& operator=(const ConfigFolderFiles&) = delete;
+
+    // `relative` may lead into subfolders ("cs\\cs.txt"); they are created.
+    void Write(const std::wstring& relative, const std::string& bytes);
+    void Remove(const std::wstring& relative);
+    const std::wstring& Folder() const { return folder_; }
+
+private:
+    void MakeFolder(const std::wstring& path);
+
+    std::wstring folder_;
+    std::vector<std::wstring> files_;
+    std::vector<std::wstring> madeFolders_;
+};
+
+// Sets the calling thread's locale for the object's lifetime.
+class ThreadLocale {
+public:
+    explicit ThreadLocale(LCID locale);
+    ~ThreadLocale();
+    ThreadLocale(const ThreadLocale&) = delete;
+    ThreadLocale& operator=(const ThreadLocale&) = delete;
+    bool Applied() const { return applied_; }
+
+private:
+    LCID previous_;
+    bool applied_;
+};
+
+constexpr LCID kJapanese = MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN), SORT_DEFAULT);
+constexpr LCID kEnglish = MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT);
+
+// What the helper thread saw of a dialog of the user-interface thread.
+struct DialogSeen {
+    bool appeared = false;
+    bool closedByAction = false;  // gone after the action, without a forced close
+    HWND window = nullptr;
+    std::wstring caption;
+    LONG style = 0;
+    LONG exStyle = 0;
+    HWND owner = nullptr;
+    RECT rect = {};
+    HWND focus = nullptr;  // the user-interface thread's focus window
+    // Picker: the list box and its items in list order; message box: the
+    // visible texts of its static controls and buttons.
+    HWND list = nullptr;
+    std::vector<std::wstring> items;
+    std::vector<std::wstring> texts;
+    std::vector<std::wstring> buttons;
+    int icons = 0;  // visible icon controls that show an icon
+    std::wstring chosenText;  // what the action selected before ending, if it did
+    std::string failure;      // why the action could not be carried out
+};
+
+// Waits on a helper thread for the next visible dialog of `uiThread`, records
+// it and runs `action` on it; the action may fill chosenText or failure. When
+// the dialog is still there five seconds later it is cancelled, so that a
+// test never hangs.
+class DialogDriver {
+public:
+    using Action = std::function<void(DialogSeen& seen)>;
+    DialogDriver(Action action, DWORD uiThread = GetCurrentThreadId());
+    ~DialogDriver();
+    DialogDriver(const DialogDriver&) = delete;
+    DialogDriver& operator=(const DialogDriver&) = delete;
+
+    // Waits for the helper thread and returns what it saw.
+    const DialogSeen& Seen();
+    // For a run that must show no dialog: the caller's command has returned,
+    // so no dialog of it can still come; stop waiting for one.
+    const DialogSeen& SeenNone();
+
+private:
+    void Run(Action action, DWORD uiThread);
+
+    DialogSeen seen_;
+    std::atomic<bool> stopWaiting_{false};
+    std::thread thread_;
+};
+
+// Picker actions, each as a user performs it.
+// Down arrow `downPresses` times (posted key messages), then Enter.
+DialogDriver::Action PressDownThenEnter(int downPresses);
+// Selects the item with the given list position, then the Enter command.
+DialogDriver::Action SelectThenOk(int position);
+// Double-clicks the item at the given list position with posted mouse messages.
+DialogDriver::Action DoubleClick(int position);
+DialogDriver::Action PressEnter();
+DialogDriver::Action PressEscape();
+DialogDriver::Action PostCancel();
+// Another top-level window (the editor) takes the activation and the focus.
+DialogDriver::Action ClickIntoAnotherWindow();
+// Takes a screenshot of the whole screen into `pngPath` (a Unix path), then
+// presses Escape.
+DialogDriver::Action ScreenshotThenEscape(const std::string& pngPath);
+// Message box: presses its OK button.
+DialogDriver::Action PressOkButton();
+
+// Replaces one imported function in the test program's import table for the
+// object's lifetime. The add-in's code is linked into the test program, so its
+// calls of that function reach the replacement; system code is untouched.
+class ImportPatch {
+public:
+    ImportPatch(const char* dll, const char* function, void* replacement);
+    ~ImportPatch();
+    ImportPatch(const ImportPatch&) = delete;
+    ImportPatch& operator=(const ImportPatch&) = delete;
+    bool Applied() const { return slot_ != nullptr; }
+
+private:
+    void** slot_ = nullptr;
+    void* original_ = nullptr;
+};
+
+// The clipboard's text, or "<no text>" when it holds none.
+std::wstring ClipboardTextOrMarker();
+
+}  // namespace velmora::test
