@@ -9,27 +9,18 @@
 #include <shlobj.h>
 
 #include <cstring>
-#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "host/demo/PopUpDriver.h"
 #include "host/demo/Scenario.h"
+#include "host/demo/Screenshot.h"
 
 namespace velmora::demo {
 namespace {
 
 constexpr int kFolderTree = 201;
 constexpr LPARAM kItemTagBit = static_cast<LPARAM>(0x80000000u);
-
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 5000) {
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(10);
-    }
-    return true;
-}
 
 // --- The watched shell call ------------------------------------------------
 
@@ -130,46 +121,6 @@ void PrintRequests(Report& report, size_t expected) {
 
 // --- The picker ----------------------------------------------------------
 
-BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM param) {
-    wchar_t name[16] = {};
-    GetClassNameW(window, name, 16);
-    if (std::wstring(name) != L"#32770" || !IsWindowVisible(window)) return TRUE;
-    *reinterpret_cast<HWND*>(param) = window;
-    return FALSE;
-}
-
-// The whole screen as a PNG, taken by ImageMagick's import on the X display
-// that Wine draws on. `windowsPath` must lie on Wine's Z: drive.
-std::wstring TakeScreenshot(const std::wstring& windowsPath) {
-    if (windowsPath.compare(0, 3, L"Z:\\") != 0 && windowsPath.compare(0, 3, L"z:\\") != 0)
-        return L"the screenshot folder is not on the Z: drive";
-    std::wstring unixPath = windowsPath.substr(2);
-    for (wchar_t& c : unixPath) c = c == L'\\' ? L'/' : c;
-    DeleteFileW(windowsPath.c_str());
-    std::wstring command = L"/usr/bin/import -window root \"" + unixPath + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return L"cannot start import: error " + std::to_wstring(GetLastError());
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    // The handle of a Unix program does not tell when it ends; the file does.
-    LONGLONG last = -1;
-    const bool written = WaitFor(
-        [&] {
-            WIN32_FILE_ATTRIBUTE_DATA data;
-            if (!GetFileAttributesExW(windowsPath.c_str(), GetFileExInfoStandard, &data)) return false;
-            const LONGLONG size = (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-            const bool settled = size > 0 && size == last;
-            last = size;
-            if (!settled) Sleep(200);
-            return settled;
-        },
-        15000);
-    return written ? L"" : L"import wrote no file";
-}
-
 struct PickerEntry {
     HTREEITEM item;
     std::wstring text;
@@ -198,41 +149,24 @@ std::vector<PickerEntry> ReadEntries(HWND tree) {
 // reports a double-click. Lists the entries when `listEntries` is set.
 void RunPicker(ScenarioContext& context, int number, const wchar_t* screenshotName, bool listEntries) {
     Report& report = context.report;
-    const DWORD uiThread = GetCurrentThreadId();
-    wchar_t folder[MAX_PATH] = {};
-    const DWORD folderLength = GetEnvironmentVariableW(L"VELMORA_SCREENSHOT_DIR", folder, MAX_PATH);
-
-    bool appeared = false, selected = false, closed = false;
+    bool selected = false, closed = false;
     std::vector<PickerEntry> entries;
-    std::wstring screenshotPath, screenshotFailure;
-    std::thread user([&] {
-        HWND dialog = nullptr;
-        appeared = WaitFor([&] {
-            EnumThreadWindows(uiThread, &FindVisibleDialog, reinterpret_cast<LPARAM>(&dialog));
-            return dialog != nullptr;
-        });
-        if (!appeared) return;
+    Screenshot screenshot;
+    const bool appeared = ExecWithPopUp(context, L"ProjectExplorerSp", [&](HWND dialog) {
         HWND tree = GetDlgItem(dialog, kFolderTree);
         entries = ReadEntries(tree);
         for (const PickerEntry& entry : entries) {
             if (entry.tag != (static_cast<LPARAM>(number) | kItemTagBit)) continue;
             selected = SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(entry.item)) != 0;
         }
-        if (folderLength > 0 && folderLength < MAX_PATH && screenshotName) {
-            Sleep(300);  // let the list paint
-            screenshotPath = std::wstring(folder) + (folder[folderLength - 1] == L'\\' ? L"" : L"\\") + screenshotName;
-            screenshotFailure = TakeScreenshot(screenshotPath);
-        }
+        screenshot = TakeScreenshot(dialog, ScreenshotArea::Screen, screenshotName);
         NMHDR header = {};
         header.hwndFrom = tree;
         header.idFrom = kFolderTree;
         header.code = NM_DBLCLK;
         SendMessageW(dialog, WM_NOTIFY, kFolderTree, reinterpret_cast<LPARAM>(&header));
-        closed = WaitFor([&] { return !IsWindow(dialog); });
-        if (!closed) PostMessageW(dialog, WM_CLOSE, 0, 0);
+        closed = AwaitClose(dialog);
     });
-    ExecCommand(context, L"ProjectExplorerSp");
-    user.join();
 
     if (!appeared) {
         report.Fail(L"the special-folder picker did not appear");
@@ -243,13 +177,7 @@ void RunPicker(ScenarioContext& context, int number, const wchar_t* screenshotNa
         if (listEntries) report.Line(L"    " + std::to_wstring(entry.tag & ~kItemTagBit) + L"  " + entry.text);
         if (entry.text.empty()) report.Fail(L"an entry without a name");
     }
-    if (!screenshotPath.empty()) {
-        if (screenshotFailure.empty()) {
-            report.Line(L"  screenshot: " + screenshotPath);
-        } else {
-            report.Fail(L"screenshot: " + screenshotFailure);
-        }
-    }
+    ReportScreenshot(report, L"  screenshot: ", screenshot);
     if (!selected) report.Fail(L"entry " + std::to_wstring(number) + L" was not listed");
     report.Line(L"  double-click on entry " + std::to_wstring(number));
     if (!closed) report.Fail(L"the picker stayed open after the double-click");

@@ -3,24 +3,18 @@
 // dialog switched to the registry format and pasted, with a screenshot of the
 // open dialog.
 #include <windows.h>
-#include <objbase.h>
 #include <shlobj.h>
-#include <wincodec.h>
-#include <wrl/client.h>
 
-#include <functional>
 #include <optional>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include "host/ClipboardText.h"
+#include "host/demo/PopUpDriver.h"
 #include "host/demo/Scenario.h"
+#include "host/demo/Screenshot.h"
 
 namespace velmora::demo {
 namespace {
-
-using Microsoft::WRL::ComPtr;
 
 // --- GuidSet.ini in the application-data folder ---
 
@@ -164,89 +158,16 @@ int RunInsertGuid(ScenarioContext& context) {
 
 const wchar_t kDialogTitle[] = L"GUIDの選択と貼り付け";
 
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000) {
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
-    while (!condition()) {
-        if (GetTickCount64() > end) return false;
-        Sleep(20);
-    }
-    return true;
+std::wstring WindowText(HWND window) {
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    return text;
 }
 
 std::wstring ControlText(HWND dialog, int id) {
     wchar_t text[1024] = {};
     GetDlgItemTextW(dialog, id, text, 1024);
     return text;
-}
-
-// Copies the window's screen area into a PNG file. Returns an empty string
-// on success, else what failed.
-std::wstring SaveWindowPng(HWND window, const std::wstring& path) {
-    RECT rect{};
-    if (!GetWindowRect(window, &rect)) return L"GetWindowRect";
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    std::wstring failure;
-    if (!bitmap || !bits) {
-        failure = L"CreateDIBSection";
-    } else {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        if (!BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY)) failure = L"BitBlt";
-        SelectObject(memory, old);
-        GdiFlush();
-        // Opaque pixels for the encoder.
-        auto* pixel = static_cast<BYTE*>(bits);
-        for (int i = 0; i < width * height; ++i) pixel[4 * i + 3] = 0xFF;
-    }
-    if (failure.empty()) {
-        ComPtr<IWICImagingFactory> factory;
-        ComPtr<IWICStream> stream;
-        ComPtr<IWICBitmapEncoder> encoder;
-        ComPtr<IWICBitmapFrameEncode> frame;
-        WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
-        HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                      IID_PPV_ARGS(&factory));
-        if (SUCCEEDED(hr)) hr = factory->CreateStream(&stream);
-        if (SUCCEEDED(hr)) hr = stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE);
-        if (SUCCEEDED(hr)) hr = factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder);
-        if (SUCCEEDED(hr)) hr = encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache);
-        if (SUCCEEDED(hr)) hr = encoder->CreateNewFrame(&frame, nullptr);
-        if (SUCCEEDED(hr)) hr = frame->Initialize(nullptr);
-        if (SUCCEEDED(hr)) hr = frame->SetSize(static_cast<UINT>(width), static_cast<UINT>(height));
-        if (SUCCEEDED(hr)) hr = frame->SetPixelFormat(&format);
-        if (SUCCEEDED(hr) && !IsEqualGUID(format, GUID_WICPixelFormat32bppBGRA)) hr = E_NOTIMPL;
-        if (SUCCEEDED(hr)) {
-            hr = frame->WritePixels(static_cast<UINT>(height), static_cast<UINT>(width) * 4,
-                                    static_cast<UINT>(width * height * 4), static_cast<BYTE*>(bits));
-        }
-        if (SUCCEEDED(hr)) hr = frame->Commit();
-        if (SUCCEEDED(hr)) hr = encoder->Commit();
-        if (FAILED(hr)) failure = L"PNG encoding " + HexCode(hr);
-    }
-    if (bitmap) DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return failure;
-}
-
-// VELMORA_SCREENSHOT_DIR\name, or nothing when the variable is not set.
-std::optional<std::wstring> ScreenshotPath(const wchar_t* name) {
-    wchar_t folder[MAX_PATH] = {};
-    const DWORD length = GetEnvironmentVariableW(L"VELMORA_SCREENSHOT_DIR", folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return std::nullopt;
-    std::wstring path = folder;
-    if (path.back() != L'\\') path += L'\\';
-    return path + name;
 }
 
 int RunGuidDialog(ScenarioContext& context) {
@@ -258,42 +179,26 @@ int RunGuidDialog(ScenarioContext& context) {
     file.Print(report);
 
     // What the helper thread saw; read after the command returned.
-    bool appeared = false, switched = false;
+    bool switched = false;
     int checkedAtStart = -1;
-    std::wstring shownFirst, shownRegistry, screenshotFailure;
-    const std::optional<std::wstring> screenshot = ScreenshotPath(L"guid-dialog.png");
-
-    std::thread user([&] {
-        HWND dialog = nullptr;
-        appeared = WaitUntil([&] {
-            dialog = FindWindowW(L"#32770", kDialogTitle);
-            return dialog && IsWindowVisible(dialog);
-        });
-        if (!appeared) return;
+    std::wstring title, shownFirst, shownRegistry;
+    Screenshot screenshot;
+    host.ClearPastes();
+    const bool appeared = ExecWithPopUp(context, L"SelectGUID", [&](HWND dialog) {
+        title = WindowText(dialog);
         for (int format = 0; format < 5; ++format) {
             if (IsDlgButtonChecked(dialog, 205 + format) == BST_CHECKED) checkedAtStart = format;
         }
         shownFirst = ControlText(dialog, 210);
         // The fourth format, as a click on its radio button.
         SendDlgItemMessageW(dialog, 208, BM_CLICK, 0, 0);
-        switched = WaitUntil([&] { return IsDlgButtonChecked(dialog, 208) == BST_CHECKED; });
+        switched = WaitFor([&] { return IsDlgButtonChecked(dialog, 208) == BST_CHECKED; });
         shownRegistry = ControlText(dialog, 210);
-        if (screenshot) {
-            Sleep(300);  // let the dialog paint
-            if (SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {
-                screenshotFailure = SaveWindowPng(dialog, *screenshot);
-                CoUninitialize();
-            }
-        }
+        screenshot = TakeScreenshot(dialog, ScreenshotArea::Window, L"guid-dialog.png");
         // "貼り付け"
         SendDlgItemMessageW(dialog, IDOK, BM_CLICK, 0, 0);
-        if (!WaitUntil([&] { return !IsWindow(dialog); })) {
-            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        }
+        AwaitClose(dialog);
     });
-    host.ClearPastes();
-    ExecCommand(context, L"SelectGUID");
-    user.join();
 
     if (!appeared) {
         report.Fail(L"the GUID dialog did not appear");
@@ -302,18 +207,13 @@ int RunGuidDialog(ScenarioContext& context) {
     report.Line(L"Dialog opened with format " + std::to_wstring(checkedAtStart + 1) + L" checked, showing " +
                 Quoted(shownFirst));
     report.Line(L"After a click on the fourth format: " + Quoted(shownRegistry));
-    if (screenshot) {
-        if (screenshotFailure.empty()) {
-            report.Line(L"Screenshot of the open dialog: " + *screenshot);
-        } else {
-            report.Fail(L"screenshot: " + screenshotFailure);
-        }
-    }
+    ReportScreenshot(report, L"Screenshot of the open dialog: ", screenshot);
     report.Line(L"Pasted with 貼り付け:");
     report.Pastes(host);
     report.Document(host);
     file.Print(report);
 
+    if (title != kDialogTitle) report.Fail(L"the GUID dialog is titled " + Quoted(title));
     if (checkedAtStart != 0) report.Fail(L"a new add-in should open the dialog on the first format");
     if (!switched || !HasShape(shownRegistry, 3)) {
         report.Fail(L"the result box does not show the registry form");

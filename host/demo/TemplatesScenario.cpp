@@ -3,26 +3,16 @@
 // template chosen with the arrow keys and Enter, then a C# document.
 #include <windows.h>
 
-#include <functional>
-#include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "host/ClipboardText.h"
+#include "host/demo/PopUpDriver.h"
 #include "host/demo/Scenario.h"
+#include "host/demo/Screenshot.h"
 
 namespace velmora::demo {
 namespace {
-
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 5000) {
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(10);
-    }
-    return true;
-}
 
 std::wstring TextOf(HWND window) {
     wchar_t text[512] = {};
@@ -43,54 +33,6 @@ void PostKey(HWND window, UINT key) {
     PostMessageW(window, WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000u);
 }
 
-// The whole screen as a PNG, taken by ImageMagick's import on the X display
-// that Wine draws on. `folder` is a Windows path on Wine's Z: drive.
-std::wstring TakeScreenshot(const std::wstring& folder, const wchar_t* name, std::wstring& shownPath) {
-    std::wstring windowsPath = folder;
-    if (!windowsPath.empty() && windowsPath.back() != L'\\') windowsPath += L'\\';
-    windowsPath += name;
-    shownPath = windowsPath;
-    if (windowsPath.compare(0, 3, L"Z:\\") != 0 && windowsPath.compare(0, 3, L"z:\\") != 0) {
-        return L"the screenshot folder is not on the Z: drive";
-    }
-    std::wstring unixPath = windowsPath.substr(2);
-    for (wchar_t& c : unixPath) {
-        if (c == L'\\') c = L'/';
-    }
-    DeleteFileW(windowsPath.c_str());
-    std::wstring command = L"/usr/bin/import -window root \"" + unixPath + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        return L"cannot start import: error " + std::to_wstring(GetLastError());
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    // The handle of a Unix program does not tell when it ends; the file does.
-    LONGLONG last = -1;
-    const bool written = WaitFor(
-        [&] {
-            WIN32_FILE_ATTRIBUTE_DATA data;
-            if (!GetFileAttributesExW(windowsPath.c_str(), GetFileExInfoStandard, &data)) return false;
-            const LONGLONG size = (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-            const bool settled = size > 0 && size == last;
-            last = size;
-            if (!settled) Sleep(200);
-            return settled;
-        },
-        15000);
-    return written ? L"" : L"import wrote no file";
-}
-
-BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM param) {
-    wchar_t name[16] = {};
-    GetClassNameW(window, name, 16);
-    if (std::wstring(name) != L"#32770" || !IsWindowVisible(window)) return TRUE;
-    *reinterpret_cast<HWND*>(param) = window;
-    return FALSE;
-}
-
 BOOL CALLBACK FindStaticText(HWND child, LPARAM param) {
     wchar_t name[16] = {};
     GetClassNameW(child, name, 16);
@@ -105,25 +47,14 @@ struct PopUp {
     std::wstring message;
     std::vector<std::wstring> items;
     std::wstring chosen;
-    std::wstring screenshotPath;
-    std::wstring screenshotFailure;
+    Screenshot screenshot;
 };
 
 // Runs CodeTemplate; on the pick list, moves down with the arrow key until the
 // selected item starts with `wanted` and presses Enter.
 PopUp RunCodeTemplate(ScenarioContext& context, const std::wstring& wanted, const wchar_t* screenshotName) {
     PopUp seen;
-    const DWORD uiThread = GetCurrentThreadId();
-    wchar_t folder[MAX_PATH] = {};
-    const DWORD folderLength = GetEnvironmentVariableW(L"VELMORA_SCREENSHOT_DIR", folder, MAX_PATH);
-
-    std::thread user([&] {
-        HWND dialog = nullptr;
-        seen.appeared = WaitFor([&] {
-            EnumThreadWindows(uiThread, &FindVisibleDialog, reinterpret_cast<LPARAM>(&dialog));
-            return dialog != nullptr;
-        });
-        if (!seen.appeared) return;
+    seen.appeared = ExecWithPopUp(context, L"CodeTemplate", [&](HWND dialog) {
         HWND list = GetDlgItem(dialog, 203);
         if (!list) {
             // The read-failure message box: note its text and press OK.
@@ -133,10 +64,7 @@ PopUp RunCodeTemplate(ScenarioContext& context, const std::wstring& wanted, cons
         } else {
             const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
             for (LRESULT i = 0; i < count; ++i) seen.items.push_back(ListText(list, i));
-            if (folderLength > 0 && folderLength < MAX_PATH && screenshotName) {
-                Sleep(300);  // let the list paint
-                seen.screenshotFailure = TakeScreenshot(folder, screenshotName, seen.screenshotPath);
-            }
+            seen.screenshot = TakeScreenshot(dialog, ScreenshotArea::Screen, screenshotName);
             for (LRESULT i = 0; i < count; ++i) {
                 const std::wstring before = ListText(list, SendMessageW(list, LB_GETCURSEL, 0, 0));
                 if (!before.empty() && before.compare(0, wanted.size(), wanted) == 0) break;
@@ -146,12 +74,8 @@ PopUp RunCodeTemplate(ScenarioContext& context, const std::wstring& wanted, cons
             seen.chosen = ListText(list, SendMessageW(list, LB_GETCURSEL, 0, 0));
             PostKey(list, VK_RETURN);
         }
-        if (!WaitFor([&] { return !IsWindow(dialog); })) {
-            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        }
+        AwaitClose(dialog);
     });
-    ExecCommand(context, L"CodeTemplate");
-    user.join();
     return seen;
 }
 
@@ -167,13 +91,7 @@ bool ReportPopUp(Report& report, const PopUp& seen) {
     }
     report.Line(L"Pick list (" + std::to_wstring(seen.items.size()) + L" templates, sorted):");
     for (const std::wstring& item : seen.items) report.Line(L"  " + Quoted(item));
-    if (!seen.screenshotPath.empty()) {
-        if (seen.screenshotFailure.empty()) {
-            report.Line(L"Screenshot of the open list: " + seen.screenshotPath);
-        } else {
-            report.Fail(L"screenshot: " + seen.screenshotFailure);
-        }
-    }
+    ReportScreenshot(report, L"Screenshot of the open list: ", seen.screenshot);
     report.Line(L"Chosen with the arrow keys and Enter: " + Quoted(seen.chosen));
     return true;
 }
