@@ -43,7 +43,7 @@ start_xvfb() {
 }
 
 make_prefix() {
-  [ -f "$WINEPREFIX/system.reg" ] && [ -f "$WINEPREFIX/.velmora-ready-2" ] && return 0
+  [ -f "$WINEPREFIX/system.reg" ] && [ -f "$WINEPREFIX/.velmora-ready-3" ] && return 0
   echo "wine-env: creating Wine prefix $WINEPREFIX" >&2
   rm -rf "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1 || true
@@ -58,8 +58,15 @@ make_prefix() {
     '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '' |
     iconv -f UTF-8 -t UTF-16 >"$reg"
   wine regedit /S "$reg" >/dev/null 2>&1
+  # Window captions and message boxes use the system UI fonts; link them to
+  # the IPA font so that their Japanese texts are drawn too.
+  local face
+  for face in Tahoma "Tahoma Bold" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      /v "$face" /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic' /f >/dev/null 2>&1
+  done
   wineserver -w
-  touch "$WINEPREFIX/.velmora-ready-2"
+  touch "$WINEPREFIX/.velmora-ready-3"
 }
 
 case "$action" in
@@ -79,7 +86,7 @@ case "$action" in
     rm -f "$pid_file" "$display_file"
     ;;
   exec)
-    if ! xvfb_alive || [ ! -f "$WINEPREFIX/.velmora-ready-2" ] || ! pgrep -f "wineserver.*-p" >/dev/null; then
+    if ! xvfb_alive || [ ! -f "$WINEPREFIX/.velmora-ready-3" ] || ! pgrep -f "wineserver.*-p" >/dev/null; then
       "$scripts_dir/wine-env.sh" start "$build_dir" </dev/null >/dev/null
     fi
     export DISPLAY=$(cat "$display_file")
