@@ -1,35 +1,17 @@
 #include "templates/CodeTemplateSet.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <utility>
+
+#include "templates/TemplateLineReader.h"
 
 namespace velmora {
 
 namespace {
 
 const std::u16string kEmpty;
-
-// Reads a text stream one line at a time: up to the next LF (consumed, not
-// kept), cut at the first zero byte, converted to UTF-16. A last line without
-// LF counts; an LF at the very end gives no extra empty line.
-class LineReader {
-public:
-    LineReader(std::istream& in, const TemplateFileAccess& files) : in_(in), files_(files) {}
-
-    bool Next(std::u16string& line) {
-        if (!std::getline(in_, bytes_)) return false;
-        const void* zero = std::memchr(bytes_.data(), '\0', bytes_.size());
-        std::size_t length = zero ? static_cast<const char*>(zero) - bytes_.data() : bytes_.size();
-        files_.ToUtf16(std::string_view(bytes_.data(), length), line);
-        return true;
-    }
-
-private:
-    std::istream& in_;
-    const TemplateFileAccess& files_;
-    std::string bytes_;
-};
 
 // Where a header's "[", the first "|" after it and the first "]" after that
 // stand; npos from the first one missing on.
@@ -39,13 +21,40 @@ struct HeaderMarks {
     std::size_t close = std::u16string::npos;
 };
 
+// Index of the first `unit` in `text` at or after `from`, or npos. Every line
+// read passes through here, so it tests four units at a time: a 64-bit word
+// XORed with the unit repeated has a zero 16-bit lane exactly where the unit
+// stands, and (x - 0x0001...) & ~x & 0x8000... is non-zero exactly when some
+// lane is zero. The scan finishes unit by unit from the first word that holds
+// the unit, or over the last units that do not fill a word.
+std::size_t FindUnit(const std::u16string& text, char16_t unit, std::size_t from) {
+    constexpr std::uint64_t kLow = 0x0001000100010001u;
+    constexpr std::uint64_t kHigh = 0x8000800080008000u;
+    const std::uint64_t repeated = kLow * unit;
+    const char16_t* const begin = text.data();
+    const char16_t* const end = begin + text.size();
+    const char16_t* p = begin + from;
+    auto holds = [repeated](const char16_t* at) {
+        std::uint64_t word;
+        std::memcpy(&word, at, sizeof word);
+        word ^= repeated;
+        return ((word - kLow) & ~word & kHigh) != 0;
+    };
+    while (end - p >= 8 && !holds(p) && !holds(p + 4)) p += 8;
+    if (end - p >= 4 && !holds(p)) p += 4;
+    for (; p < end; ++p) {
+        if (*p == unit) return static_cast<std::size_t>(p - begin);
+    }
+    return std::u16string::npos;
+}
+
 HeaderMarks FindHeaderMarks(const std::u16string& line) {
     HeaderMarks marks;
-    marks.open = line.find(u'[');
+    marks.open = FindUnit(line, u'[', 0);
     if (marks.open == std::u16string::npos) return marks;
-    marks.bar = line.find(u'|', marks.open + 1);
+    marks.bar = FindUnit(line, u'|', marks.open + 1);
     if (marks.bar == std::u16string::npos) return marks;
-    marks.close = line.find(u']', marks.bar + 1);
+    marks.close = FindUnit(line, u']', marks.bar + 1);
     return marks;
 }
 
@@ -113,36 +122,59 @@ int CodeTemplateSet::ReadTemplateFile(const std::u16string& path) {
     std::size_t longestBefore = 0;
     for (const TemplateEntry& entry : entries) longestBefore = std::max(longestBefore, entry.name.size());
 
-    // A header opens a new entry and the lines after it go into that entry;
+    // Each display text is built while its entry is at hand, with the width
+    // known so far; the width only grows, so the entries built before the
+    // last time it grew are built again at the end.
+    std::size_t widenedAt = firstNew;
+
+    // A header opens a new template and the lines after it are its body;
     // lines before the first header belong to no template and are dropped.
+    // The body is gathered here and moved into the entry once the template
+    // ends, so that the entry's list is allocated once at its final size.
     bool open = false;
     std::size_t longest = 0;
-    LineReader reader(*in, *files_);
+    std::vector<std::u16string> body;
+    auto closeTemplate = [&]() {
+        if (!open) return;
+        std::vector<std::u16string>& lines = entries.back().lines;
+        lines.reserve(body.size());
+        for (std::u16string& bodyLine : body) lines.push_back(std::move(bodyLine));
+        body.clear();
+    };
+    TemplateLineReader reader(*in, *files_);
     std::u16string line;
     while (reader.Next(line)) {
         HeaderMarks marks;
         if (IsHeaderLine(line) && (marks = FindHeaderMarks(line)).close != std::u16string::npos) {
-            std::u16string name = line.substr(marks.open + 1, marks.bar - marks.open - 1);
-            std::u16string description = line.substr(marks.bar + 1, marks.close - marks.bar - 1);
+            std::u16string name(line, marks.open + 1, marks.bar - marks.open - 1);
+            std::u16string description(line, marks.bar + 1, marks.close - marks.bar - 1);
             TrimSpaces(name);
             TrimSpaces(description);
             if (!name.empty() && !description.empty()) {
-                longest = std::max(longest, name.size());
+                closeTemplate();
+                if (name.size() > longest) {
+                    longest = name.size();
+                    if (longest > longestBefore) widenedAt = entries.size();
+                }
                 entries.emplace_back();
-                entries.back().name = std::move(name);
-                entries.back().description = std::move(description);
+                TemplateEntry& entry = entries.back();
+                entry.name = std::move(name);
+                entry.description = std::move(description);
+                entry.displayText =
+                    MakeDisplayText(entry.name, entry.description, std::max(longest, longestBefore) + 2);
                 open = true;
                 continue;
             }
         }
-        if (open) entries.back().lines.push_back(std::move(line));
+        if (open) body.push_back(std::move(line));
     }
+    closeTemplate();
 
     // One name column for the whole set, so that descriptions line up across
     // files: earlier entries are widened when this file brings a longer name.
-    std::size_t width = std::max(longest, longestBefore) + 2;
-    std::size_t from = longest > longestBefore ? 0 : firstNew;
-    for (std::size_t i = from; i < entries.size(); ++i) {
+    const std::size_t width = std::max(longest, longestBefore) + 2;
+    const std::size_t from = longest > longestBefore ? 0 : firstNew;
+    for (std::size_t i = from; i < widenedAt; ++i) {
         entries[i].displayText = MakeDisplayText(entries[i].name, entries[i].description, width);
     }
     return 0;
@@ -154,7 +186,7 @@ int CodeTemplateSet::ReadSetFile(const std::u16string& extension, std::vector<st
     paths.clear();
     const std::u16string folder = files_->FolderPath();
 
-    LineReader reader(*in, *files_);
+    TemplateLineReader reader(*in, *files_);
     std::u16string line;
     while (reader.Next(line)) {
         std::size_t equals = line.rfind(u'=');
