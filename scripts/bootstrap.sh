@@ -7,7 +7,7 @@ packages=(
   cmake make g++ clang libclang-rt-14-dev googletest
   g++-mingw-w64-i686 mingw-w64-tools libwine-dev
   wine wine32:i386 wine64
-  xvfb xauth x11-utils imagemagick fonts-ipafont-gothic
+  xvfb xauth x11-utils imagemagick fonts-ipafont-gothic procps
 )
 
 need_update=0
