@@ -56,23 +56,27 @@ std::wstring ModulePath(HMODULE module, HRESULT& hr) {
     return std::wstring(path, length);
 }
 
-HRESULT RegisterTypeLibrary(HMODULE module) {
+// The type library embedded in the module's own file.
+HRESULT LoadOwnTypeLibrary(HMODULE module, std::wstring& path, ComPtr<ITypeLib>& library) {
     HRESULT hr = S_OK;
-    std::wstring path = ModulePath(module, hr);
+    path = ModulePath(module, hr);
     if (FAILED(hr)) return hr;
+    return LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
+}
+
+HRESULT RegisterTypeLibrary(HMODULE module) {
+    std::wstring path;
     ComPtr<ITypeLib> library;
-    hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
+    HRESULT hr = LoadOwnTypeLibrary(module, path, library);
     if (FAILED(hr)) return hr;
     std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
     return RegisterTypeLib(library.Get(), path.data(), folder.data());
 }
 
 HRESULT UnregisterTypeLibrary(HMODULE module) {
-    HRESULT hr = S_OK;
-    std::wstring path = ModulePath(module, hr);
-    if (FAILED(hr)) return hr;
+    std::wstring path;
     ComPtr<ITypeLib> library;
-    hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
+    HRESULT hr = LoadOwnTypeLibrary(module, path, library);
     if (FAILED(hr)) return hr;
     TLIBATTR* attributes = nullptr;
     hr = library->GetLibAttr(&attributes);
