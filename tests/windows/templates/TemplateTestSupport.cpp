@@ -220,16 +220,17 @@ DialogDriver::Action DoubleClick(int position) {
             seen.failure = "no such item";
             return;
         }
+        // The text under the pointer, as the user saw it: read before the
+        // clicks, since the double-click ends the dialog and destroys the list.
+        LRESULT length = SendMessageW(seen.list, LB_GETTEXTLEN, position, 0);
+        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+        text.resize(static_cast<size_t>(SendMessageW(seen.list, LB_GETTEXT, position, reinterpret_cast<LPARAM>(&text[0]))));
+        seen.chosenText = text;
         const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
         PostMessageW(seen.list, WM_LBUTTONDOWN, MK_LBUTTON, at);
         PostMessageW(seen.list, WM_LBUTTONUP, 0, at);
         PostMessageW(seen.list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
         PostMessageW(seen.list, WM_LBUTTONUP, 0, at);
-        // The text under the pointer, as the user saw it.
-        LRESULT length = SendMessageW(seen.list, LB_GETTEXTLEN, position, 0);
-        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-        text.resize(static_cast<size_t>(SendMessageW(seen.list, LB_GETTEXT, position, reinterpret_cast<LPARAM>(&text[0]))));
-        seen.chosenText = text;
     };
 }
 
