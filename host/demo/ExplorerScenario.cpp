@@ -8,10 +8,10 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
+#include "host/ImportPatch.h"
 #include "host/demo/PopUpDriver.h"
 #include "host/demo/Scenario.h"
 #include "host/demo/Screenshot.h"
@@ -53,52 +53,6 @@ BOOL WINAPI RecordShellExecute(SHELLEXECUTEINFOW* info) {
     requests.push_back(request);
     return TRUE;  // as if the shell had opened it
 }
-
-// Puts `replacement` into `module`'s import slot for `dll`!`function` while
-// it lives.
-class ImportPatch {
-public:
-    ImportPatch(HMODULE module, const char* dll, const char* function, void* replacement) {
-        if (!module) return;
-        auto base = reinterpret_cast<BYTE*>(module);
-        auto nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-        const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-        if (imports.VirtualAddress == 0) return;
-        for (auto descriptor = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-             descriptor->Name != 0 && !slot_; ++descriptor) {
-            if (_stricmp(reinterpret_cast<const char*>(base + descriptor->Name), dll) != 0) continue;
-            if (descriptor->OriginalFirstThunk == 0) continue;
-            auto names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + descriptor->OriginalFirstThunk);
-            auto slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + descriptor->FirstThunk);
-            for (; names->u1.AddressOfData != 0; ++names, ++slots) {
-                if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-                auto byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-                if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) != 0) continue;
-                slot_ = reinterpret_cast<void**>(&slots->u1.Function);
-                original_ = *slot_;
-                if (!Write(replacement)) slot_ = nullptr;
-                break;
-            }
-        }
-    }
-    ~ImportPatch() {
-        if (slot_) Write(original_);
-    }
-    ImportPatch(const ImportPatch&) = delete;
-    ImportPatch& operator=(const ImportPatch&) = delete;
-    bool Installed() const { return slot_ != nullptr; }
-
-private:
-    bool Write(void* value) {
-        DWORD protection = 0;
-        if (!VirtualProtect(slot_, sizeof(void*), PAGE_READWRITE, &protection)) return false;
-        *slot_ = value;
-        VirtualProtect(slot_, sizeof(void*), protection, &protection);
-        return true;
-    }
-    void** slot_ = nullptr;
-    void* original_ = nullptr;
-};
 
 void PrintRequests(Report& report, size_t expected) {
     for (const ShellRequest& request : requests) {
@@ -186,7 +140,7 @@ void RunPicker(ScenarioContext& context, int number, const wchar_t* screenshotNa
 int RunExplorer(ScenarioContext& context) {
     host::HostStandIn& host = context.host;
     Report& report = context.report;
-    ImportPatch patch(GetModuleHandleW(L"velmora.dll"), "shell32.dll", "ShellExecuteExW",
+    host::ImportPatch patch(GetModuleHandleW(L"velmora.dll"), "shell32.dll", "ShellExecuteExW",
                       reinterpret_cast<void*>(&RecordShellExecute));
     if (!patch.Installed()) {
         report.Fail(L"cannot watch velmora.dll's calls to ShellExecuteExW");

@@ -95,37 +95,6 @@ DWORD_PTR WINAPI WatchedGetFileInfo(LPCWSTR path, DWORD attributes, SHFILEINFOW*
     return result;
 }
 
-// The import table slot through which this program calls `function` of `dll`.
-void** FindImportSlot(const char* dll, const char* function) {
-    auto base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
-    auto dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-    auto nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    if (imports.VirtualAddress == 0) return nullptr;
-    for (auto descriptor = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-         descriptor->Name != 0; ++descriptor) {
-        if (_stricmp(reinterpret_cast<const char*>(base + descriptor->Name), dll) != 0) continue;
-        if (descriptor->OriginalFirstThunk == 0) continue;
-        auto names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + descriptor->OriginalFirstThunk);
-        auto slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + descriptor->FirstThunk);
-        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-            auto byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0)
-                return reinterpret_cast<void**>(&slots->u1.Function);
-        }
-    }
-    return nullptr;
-}
-
-bool WriteSlot(void** slot, void* value) {
-    DWORD protection = 0;
-    if (!VirtualProtect(slot, sizeof(void*), PAGE_READWRITE, &protection)) return false;
-    *slot = value;
-    VirtualProtect(slot, sizeof(void*), protection, &protection);
-    return true;
-}
-
 constexpr wchar_t kTestClass[] = L"VelmoraTests.BrowserDocument";
 constexpr wchar_t kTestCommandKey[] = L"VelmoraTests.BrowserDocument\\shell\\open\\command";
 constexpr wchar_t kMissingClass[] = L"VelmoraTests.NoSuchClass";
@@ -328,24 +297,24 @@ void ReleaseKey(int virtualKey) {
 }
 
 ShellIconWatch::ShellIconWatch() {
-    void** slot = FindImportSlot("shell32.dll", "SHGetFileInfoW");
-    if (!slot || realGetFileInfo) return;  // one watch at a time
-    original_ = *slot;
-    realGetFileInfo = reinterpret_cast<GetFileInfoFunction>(original_);
+    if (realGetFileInfo) return;  // one watch at a time
     {
         std::lock_guard<std::mutex> lock(iconMutex);
         iconsHandedOver.clear();
     }
-    if (WriteSlot(slot, reinterpret_cast<void*>(&WatchedGetFileInfo))) {
-        slot_ = slot;
-    } else {
+    // Set before the patch goes in: the replacement calls through it at once.
+    realGetFileInfo = &SHGetFileInfoW;
+    patch_ = std::make_unique<host::ImportPatch>(GetModuleHandleW(nullptr), "shell32.dll", "SHGetFileInfoW",
+                                                 reinterpret_cast<void*>(&WatchedGetFileInfo));
+    if (!patch_->Installed()) {
+        patch_.reset();
         realGetFileInfo = nullptr;
     }
 }
 
 ShellIconWatch::~ShellIconWatch() {
-    if (!slot_) return;
-    WriteSlot(slot_, original_);
+    if (!patch_) return;
+    patch_.reset();
     realGetFileInfo = nullptr;
 }
 

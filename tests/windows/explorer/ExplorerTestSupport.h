@@ -13,6 +13,10 @@
 
 #include "platform/ShellLauncher.h"
 
+#include <memory>
+
+#include "host/ImportPatch.h"
+
 namespace velmora::test {
 
 // Records every request that reaches the shell seam while it lives, instead
@@ -125,12 +129,11 @@ public:
     ~ShellIconWatch();
     ShellIconWatch(const ShellIconWatch&) = delete;
     ShellIconWatch& operator=(const ShellIconWatch&) = delete;
-    bool Installed() const { return slot_ != nullptr; }
+    bool Installed() const { return patch_ && patch_->Installed(); }
     std::vector<HICON> Icons() const;
 
 private:
-    void** slot_ = nullptr;
-    void* original_ = nullptr;
+    std::unique_ptr<host::ImportPatch> patch_;
 };
 
 // The temporary-files path as the system gives it, with its backslash.

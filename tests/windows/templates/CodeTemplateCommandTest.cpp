@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "host/ImportPatch.h"
+
 #include <algorithm>
 #include <functional>
 
@@ -449,8 +451,9 @@ TEST_F(CodeTemplateTest, ClipboardHandOverFailuresEndWithoutAPaste) {
         int result = 0;
         {
             DialogDriver driver(SelectThenOk(0));
-            ImportPatch patch(c.dll, c.function, c.replacement);
-            ASSERT_TRUE(patch.Applied());
+            // The add-in's code is linked into this program: patch the program's own imports.
+            host::ImportPatch patch(GetModuleHandleW(nullptr), c.dll, c.function, c.replacement);
+            ASSERT_TRUE(patch.Installed());
             result = addIn.Object().CodeTemplate();
             EXPECT_TRUE(driver.Seen().appeared);
         }

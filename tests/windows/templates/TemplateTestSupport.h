@@ -118,21 +118,6 @@ DialogDriver::Action ScreenshotThenEscape(const std::string& pngPath);
 // Message box: presses its OK button.
 DialogDriver::Action PressOkButton();
 
-// Replaces one imported function in the test program's import table for the
-// object's lifetime. The add-in's code is linked into the test program, so its
-// calls of that function reach the replacement; system code is untouched.
-class ImportPatch {
-public:
-    ImportPatch(const char* dll, const char* function, void* replacement);
-    ~ImportPatch();
-    ImportPatch(const ImportPatch&) = delete;
-    ImportPatch& operator=(const ImportPatch&) = delete;
-    bool Applied() const { return slot_ != nullptr; }
-
-private:
-    void** slot_ = nullptr;
-    void* original_ = nullptr;
-};
 
 // The clipboard's text, or "<no text>" when it holds none.
 std::wstring ClipboardTextOrMarker();
