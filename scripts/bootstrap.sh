@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake make g++ clang libclang-rt-14-dev googletest
-  g++-mingw-w64-i686 mingw-w64-tools libwine-dev
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev
   wine wine32:i386 wine64
   xvfb xauth x11-utils imagemagick fonts-ipafont-gothic procps
 )
