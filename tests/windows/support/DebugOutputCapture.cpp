@@ -29,7 +29,8 @@ std::wstring FromAnsi(const char* text, std::size_t length) {
 DebugOutputCapture::DebugOutputCapture() {
     // Writers hold this mutex while they wait for the buffer and fill it.
     writersMutex_.reset(CreateMutexW(nullptr, FALSE, L"DBWinMutex"));
-    HANDLE section = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kSectionSize, L"DBWIN_BUFFER");
+    HANDLE section =
+        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kSectionSize, L"DBWIN_BUFFER");
     const bool another = GetLastError() == ERROR_ALREADY_EXISTS;  // another viewer listens
     section_.reset(section);
     if (!writersMutex_ || !section_ || another) return;
