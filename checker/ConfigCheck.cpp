@@ -35,6 +35,8 @@ bool DifferOnlyInCase(const std::u16string& a, const std::u16string& b) {
     return true;
 }
 
+// A whole small file, line ends included, decoded in one piece (GuidSet.ini:
+// whether it holds more than its digit is the question).
 std::optional<std::u16string> ReadDecodedText(const TemplateFileAccess& files, const std::u16string& path) {
     std::unique_ptr<std::istream> in = files.Open(path);
     if (!in) return std::nullopt;
@@ -187,10 +189,10 @@ ConfigReport CheckConfiguration(const TemplateFileAccess& files, const std::u16s
         if (entry.served.empty() || headers.count(entry.fileName) != 0) continue;
         const bool opened = ReadDecodedLines(files, files.FolderPath() + entry.fileName, lines);
         report.templateFiles.push_back({entry.fileName, opened});
-        if (opened) {
-            headers[entry.fileName] = LintTemplateFile(entry.fileName, lines, rules, warnings);
-        } else {
-            headers[entry.fileName];
+        // An unreadable file gets no headers, but its name is noted as done.
+        headers[entry.fileName] = opened ? LintTemplateFile(entry.fileName, lines, rules, warnings)
+                                         : std::vector<HeaderAt>();
+        if (!opened) {
             warnings.push_back({Finding::TemplateFileUnreadable, kSetFileName, entry.line, entry.fileName});
         }
     }
