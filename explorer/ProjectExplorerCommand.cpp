@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/DebugLog.h"
 #include "platform/HostOperations.h"
 #include "platform/ShellLauncher.h"
 
@@ -24,29 +25,46 @@ const wchar_t* ChooseVerb() {
     return L"explore";
 }
 
+int Stopped(debuglog::Reason reason) {
+    debuglog::CommandStopped(L"ProjectExplorer", reason);
+    return -1;
+}
+
 }  // namespace
 
 int Connect::ProjectExplorer() {
-    if (!host) return -1;
+    if (!host) return Stopped(L"not connected to the host");
     long mode = 0;
-    if (FAILED(hostops::GetDebuggerMode(host.Get(), mode)) || mode == kDebuggerBreakMode) return -1;
+    if (FAILED(hostops::GetDebuggerMode(host.Get(), mode))) return Stopped(L"the debugger's mode cannot be read");
+    if (mode == kDebuggerBreakMode) return Stopped(L"the debugger is in break mode");
 
     Microsoft::WRL::ComPtr<IDispatch> solution;
-    if (FAILED(hostops::GetSolution(host.Get(), solution))) return -1;
+    if (FAILED(hostops::GetSolution(host.Get(), solution))) return Stopped(L"the host gives no solution");
     VARIANT_BOOL open = VARIANT_FALSE;
-    if (FAILED(dispatch::GetBool(solution.Get(), L"IsOpen", open)) || open == VARIANT_FALSE) return -1;
+    if (FAILED(dispatch::GetBool(solution.Get(), L"IsOpen", open))) {
+        return Stopped(L"the solution's state cannot be read");
+    }
+    if (open == VARIANT_FALSE) return Stopped(L"no solution is open");
     UniqueBstr fullName;
-    if (FAILED(dispatch::GetString(solution.Get(), L"FullName", fullName))) return -1;
+    if (FAILED(dispatch::GetString(solution.Get(), L"FullName", fullName))) {
+        return Stopped(L"the solution's file name cannot be read");
+    }
 
     // The folder is the full name up to its last backslash. A name without
     // one (a solution never saved) has no folder to open.
     std::wstring folder(fullName.get() ? fullName.get() : L"", SysStringLen(fullName.get()));
     std::wstring::size_type cut = folder.rfind(L'\\');
-    if (cut == std::wstring::npos) return -1;
+    if (cut == std::wstring::npos) {
+        debuglog::CommandStopped(L"ProjectExplorer", L"the solution's file name names no folder:", folder);
+        return -1;
+    }
     folder.erase(cut);
 
     DWORD attributes = GetFileAttributesW(folder.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return -1;
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        debuglog::CommandStopped(L"ProjectExplorer", L"the solution's folder is not there:", folder);
+        return -1;
+    }
 
     SHELLEXECUTEINFOW request = {};
     request.cbSize = sizeof(request);

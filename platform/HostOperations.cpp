@@ -70,19 +70,39 @@ bool IsSolutionOpen(IDispatch* dte) {
            open != VARIANT_FALSE;
 }
 
-bool FindEditableSelection(IDispatch* dte, EditableSelection& found) {
+bool FindEditableSelection(IDispatch* dte, EditableSelection& found, debuglog::Reason* whyNot) {
+    using debuglog::Tell;
     found = EditableSelection{};
     ComPtr<IDispatch> window;
-    if (FAILED(GetRequiredObject(dte, L"ActiveWindow", window))) return false;
+    if (FAILED(GetRequiredObject(dte, L"ActiveWindow", window))) {
+        Tell(whyNot, L"the host gives no active window");
+        return false;
+    }
     ComPtr<IDispatch> document;
-    if (FAILED(GetRequiredObject(window.Get(), L"Document", document))) return false;
+    if (FAILED(GetRequiredObject(window.Get(), L"Document", document))) {
+        Tell(whyNot, L"the active window shows no document");
+        return false;
+    }
     VARIANT_BOOL readOnly = VARIANT_TRUE;
-    if (FAILED(dispatch::GetBool(document.Get(), L"ReadOnly", readOnly)) || readOnly != VARIANT_FALSE) return false;
+    if (FAILED(dispatch::GetBool(document.Get(), L"ReadOnly", readOnly))) {
+        Tell(whyNot, L"the document's read-only state cannot be read");
+        return false;
+    }
+    if (readOnly != VARIANT_FALSE) {
+        Tell(whyNot, L"the document is read-only");
+        return false;
+    }
     ComPtr<IDispatch> selection;
-    if (FAILED(GetRequiredObject(document.Get(), L"Selection", selection))) return false;
+    if (FAILED(GetRequiredObject(document.Get(), L"Selection", selection))) {
+        Tell(whyNot, L"the document gives no selection");
+        return false;
+    }
     // Only a text selection can paste; any other selection object is no target.
     DISPID paste = DISPID_UNKNOWN;
-    if (FAILED(dispatch::FindMember(selection.Get(), L"Paste", &paste))) return false;
+    if (FAILED(dispatch::FindMember(selection.Get(), L"Paste", &paste))) {
+        Tell(whyNot, L"the document's selection is not a text selection");
+        return false;
+    }
     found.document = std::move(document);
     found.selection = std::move(selection);
     return true;

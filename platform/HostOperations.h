@@ -5,6 +5,7 @@
 // "failed" and "empty" alike.
 #include <string>
 
+#include "platform/DebugLog.h"
 #include "platform/Dispatch.h"
 
 namespace velmora::hostops {
@@ -31,11 +32,12 @@ bool IsSolutionOpen(IDispatch* dte);
 // The active document whose selection can take a paste: _DTE.ActiveWindow,
 // Window.Document, Document.ReadOnly (must be false), Document.Selection, and
 // the selection must know the member Paste (only a text selection does).
+// When it fails, `whyNot` (if given) receives the step that failed.
 struct EditableSelection {
     ComPtr<IDispatch> document;
     ComPtr<IDispatch> selection;
 };
-bool FindEditableSelection(IDispatch* dte, EditableSelection& found);
+bool FindEditableSelection(IDispatch* dte, EditableSelection& found, debuglog::Reason* whyNot = nullptr);
 
 // TextSelection.AnchorPoint, then VirtualPoint.DisplayColumn (1-based).
 HRESULT GetAnchorDisplayColumn(IDispatch* selection, long& column);

@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/TestEnvironment.h"
+
 namespace velmora::test {
 
 // The application-data folder as the shell names it now, without a trailing
@@ -19,9 +21,6 @@ std::wstring AppDataFolder();
 std::wstring ConfigFolder();  // <AppData>\Orinth\Velmora
 std::wstring GuidSetPath();   // <AppData>\Orinth\Velmora\GuidSet.ini
 
-// The whole file as bytes; nothing when it does not open.
-std::optional<std::string> ReadFileBytes(const std::wstring& path);
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 
 // GuidSet.ini for one test. The configuration folder exists and the file is
 // absent at the start; at the end the file and the folders that were made

@@ -40,19 +40,6 @@ std::wstring ConfigFolderPath() {
     return std::wstring(appData) + L"\\Orinth\\Velmora";
 }
 
-std::optional<std::string> ReadFileBytes(const std::wstring& path) {
-    std::ifstream file(fs::path(path), std::ios::binary);
-    if (!file) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    std::ofstream file(fs::path(path), std::ios::binary | std::ios::trunc);
-    if (!file) return false;
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(file);
-}
-
 std::map<std::wstring, std::string> FilesIn(const std::wstring& folder) {
     std::map<std::wstring, std::string> files;
     std::error_code error;

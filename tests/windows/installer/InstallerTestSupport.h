@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/TestEnvironment.h"
+
 namespace velmora::test {
 
 inline constexpr wchar_t kConnectClsid[] = L"{96B79E67-A8A4-4B68-9BB5-7572B98C12E8}";
@@ -31,8 +33,6 @@ std::wstring BuildOutputFolder();
 // "<AppData>\Orinth\Velmora" as the shell names it, without a trailing backslash.
 std::wstring ConfigFolderPath();
 
-std::optional<std::string> ReadFileBytes(const std::wstring& path);
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 // The plain files directly in a folder, by name, with their contents.
 std::map<std::wstring, std::string> FilesIn(const std::wstring& folder);
 
