@@ -13,8 +13,8 @@ int Connect::SelectGUID() {
 
     GuidSelectDialog dialog(guidFormat);
     // Only the paste button inserts. The cancel button, a dialog that closed
-    // itself because no GUID could be made, and one that could not be shown
-    // at all change nothing.
+    // itself because no GUID could be made, one whose handler failed and one
+    // that could not be shown at all change nothing.
     if (dialog.DoModal() != IDOK) return -1;
     int format = -1;
     GUID chosen = GUID_NULL;

@@ -49,7 +49,7 @@ int Connect::CodeTemplate() {
     TemplatePickerDialog picker;
     picker.templateSet = &templates;
     picker.DoModal();
-    if (picker.chosenIndex == -1) return -1;
+    if (picker.Failed() || picker.chosenIndex == -1) return -1;
 
     TemplateEntry chosen;
     if (templates.GetEntry(picker.chosenIndex, chosen) != 0) return -1;
