@@ -18,3 +18,18 @@ else()
     add_link_options(-fsanitize=address,undefined)
   endif()
 endif()
+
+if(WIN32 AND NOT MSVC)
+  # Type libraries are made with the target's widl; stdole2.tlb comes from
+  # Wine's Windows-side libraries of the same architecture. The Wine prefix
+  # that runs this build's programs has the same architecture too.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(VELMORA_WIDL x86_64-w64-mingw32-widl --win64 -t -I /usr/include/wine/wine/windows
+        -L /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
+    set(VELMORA_WINE_ARCH win64)
+  else()
+    set(VELMORA_WIDL i686-w64-mingw32-widl --win32 -t -I /usr/include/wine/wine/windows
+        -L /usr/lib/i386-linux-gnu/wine/i386-windows)
+    set(VELMORA_WINE_ARCH win32)
+  endif()
+endif()
