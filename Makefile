@@ -2,7 +2,8 @@
 #   make demo    build, register the add-in in a private Wine prefix and run the host stand-in
 #   make check   build both builds and run every test
 #   make bench   the benchmarks (the template picker's fill under Wine)
-.PHONY: demo check bench bootstrap
+#   make fuzz    every fuzz target for FUZZ_SECONDS each (default 600)
+.PHONY: demo check bench fuzz bootstrap
 
 demo: bootstrap
 	scripts/demo.sh
@@ -13,6 +14,10 @@ check: bootstrap
 # Benchmarks, each printing its ratio on its last line.
 bench: bootstrap
 	scripts/bench-picker.sh
+
+FUZZ_SECONDS ?= 600
+fuzz: bootstrap
+	scripts/fuzz.sh $(FUZZ_SECONDS)
 
 bootstrap:
 	scripts/bootstrap.sh
