@@ -8,16 +8,27 @@
 // last "="; an item is a document extension (compared exactly) or "*".
 // A template file holds templates, each opened by a header line with
 // "[name | description]" somewhere in it and followed by its body lines.
+//
+// Each file's text is kept once, as UTF-16, and an entry is a set of ranges
+// into it; a display text takes the place of its header line in that text.
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "templates/TemplateEntry.h"
 #include "templates/TemplateFileAccess.h"
+#include "textfile/UnitBuffer.h"
 
 namespace velmora {
 
 class CodeTemplateSet {
 public:
+    // The most bytes of template files one set reads. A set costs up to
+    // about ten times its files' bytes in memory (see the README), and it
+    // lives in the host's 32-bit address space.
+    static constexpr std::uint64_t kByteBudget = std::uint64_t{64} << 20;
+
     // `files` must outlive the set.
     explicit CodeTemplateSet(const TemplateFileAccess& files) : files_(&files) {}
     CodeTemplateSet(const CodeTemplateSet&) = default;
@@ -27,35 +38,80 @@ public:
     virtual int GetCount() const;
     // Copies the entry: 0, or -1 for an index out of range (`entry` untouched).
     virtual int GetEntry(int index, TemplateEntry& entry) const;
-    // The entry's display text; an empty string for an index out of range.
-    virtual const std::u16string& GetDisplayText(int index) const;
+    // The entry's display text, followed in memory by a zero unit; an empty
+    // text for an index out of range. Valid until the set reads another file.
+    virtual std::u16string_view GetDisplayText(int index) const;
     // Index of the first entry whose display text equals `text`, or -1.
-    virtual int FindByDisplayText(std::u16string text) const;
+    virtual int FindByDisplayText(std::u16string_view text) const;
     // Reads CodeSet.ini and every template file that fits the extension:
-    // 0; -1 when CodeSet.ini or a fitting file cannot be opened; -2 when
-    // nothing fits. Appends to the entries already held.
+    // 0; -1 when CodeSet.ini or a fitting file cannot be opened, or when the
+    // fitting files hold more than kByteBudget bytes together (then none of
+    // them is read); -2 when nothing fits. Appends to the entries already held.
     virtual int LoadForExtension(const std::u16string& extension);
     // A "[", a "|" after it and a "]" after that.
-    virtual bool IsHeaderLine(const std::u16string& line) const;
-    // Removes U+0020 at both ends; always 0.
-    virtual int TrimSpaces(std::u16string& text) const;
-    // Appends the file's templates: 0, or -1 when it cannot be opened.
+    virtual bool IsHeaderLine(std::u16string_view line) const;
+    // Narrows `text` to leave out U+0020 at both ends; always 0.
+    virtual int TrimSpaces(std::u16string_view& text) const;
+    // Appends the file's templates: 0, or -1 when it cannot be opened or
+    // would take the set past kByteBudget bytes read.
     virtual int ReadTemplateFile(const std::u16string& path);
     // Fills `paths` with the full paths of the template files that fit the
     // extension, in CodeSet.ini order without repeats: 0, or -1 (and `paths`
-    // untouched) when CodeSet.ini cannot be opened.
+    // untouched) when CodeSet.ini cannot be opened or is over kByteBudget.
     virtual int ReadSetFile(const std::u16string& extension, std::vector<std::u16string>& paths);
 
     virtual ~CodeTemplateSet() = default;
 
-    std::vector<TemplateEntry> entries;
+    // Where an entry comes from, for messages about it: its template file's
+    // path and the number (from 1) of its header line. Empty and 0 for an
+    // index out of range.
+    struct Origin {
+        std::u16string_view path;
+        std::size_t line = 0;
+    };
+    Origin OriginOf(int index) const;
 
 private:
+    // One template, by offsets and lengths in UTF-16 units.
+    struct Entry {
+        std::uint32_t file;
+        std::uint32_t headerLine;
+        // The display text, in text_ where it took the place of its header
+        // line, or in overflow_ (kOverflow set) where the line is too short:
+        // the name, spaces up to the width, the description, a zero unit.
+        std::uint32_t displayText;
+        std::uint32_t room;  // units the header line offers, its LF included
+        std::uint32_t nameLength;
+        std::uint32_t description;  // where the description stands now
+        std::uint32_t descriptionLength;
+        // The body runs from the start of its first line to the end of its
+        // last; its lines are separated by LF and each is cut at a U+0000.
+        std::uint32_t body, bodyLength, lineCount;
+    };
+    static constexpr std::uint32_t kOverflow = 0x80000000u;
+
+    bool FitsTheBudget(const std::vector<std::u16string>& paths) const;
+    void BuildDisplayTexts(std::size_t from, std::size_t width);
+    const char16_t* DisplayData(const Entry& entry) const;
+
     const TemplateFileAccess* files_;
+    std::vector<std::u16string> paths_;  // of the files read, in order
+    // The text of every file read, one after another, each followed by one
+    // spare unit; header lines hold display texts once their file is read.
+    textfile::UnitBuffer text_;
+    std::u16string overflow_;
+    std::vector<Entry> entries_;
+    // The entries of the files read completely: those of a file come into
+    // view together, once their display texts are built.
+    std::size_t complete_ = 0;
+    std::size_t width_ = 0;  // the longest name so far plus two
+    // While a file is read: the line being tested, when it holds no "[".
+    std::u16string_view bracketFree_;
+    std::uint64_t bytesRead_ = 0;
 };
 
 // The display text of an entry: its name padded with U+0020 to `width` UTF-16
 // units, then its description.
-std::u16string MakeDisplayText(const std::u16string& name, const std::u16string& description, std::size_t width);
+std::u16string MakeDisplayText(std::u16string_view name, std::u16string_view description, std::size_t width);
 
 }  // namespace velmora

@@ -14,8 +14,9 @@ INT_PTR TemplatePickerDialog::OnInitDialog(LPARAM) {
     if (templateSet) {
         listBox = Item(IDC_TEMPLATE_LIST);
         for (int i = 0; i < templateSet->GetCount(); ++i) {
-            const std::u16string& text = templateSet->GetDisplayText(i);
-            SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+            // The set keeps a zero unit after each display text.
+            const std::u16string_view text = templateSet->GetDisplayText(i);
+            SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.data()));
         }
     }
     return TRUE;  // the focus goes to the list, the only control

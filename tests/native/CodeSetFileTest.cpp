@@ -128,7 +128,7 @@ TEST_P(LoadResults, ReportAndRead) {
     CodeTemplateSet set(files);
     EXPECT_EQ(set.LoadForExtension(c.extension), c.result);
     std::vector<std::u16string> names;
-    for (const TemplateEntry& entry : set.entries) names.push_back(entry.name);
+    for (const TemplateEntry& entry : testing::Entries(set)) names.push_back(entry.name);
     EXPECT_EQ(names, c.names);
     std::vector<std::u16string> expectedOpened{files.SetFilePath()};
     for (const std::u16string& name : c.opened) expectedOpened.push_back(MemoryTemplateFiles::kFolder + name);
