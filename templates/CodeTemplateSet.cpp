@@ -84,20 +84,34 @@ int CodeTemplateSet::GetCount() const { return static_cast<int>(complete_); }
 
 int CodeTemplateSet::GetEntry(int index, TemplateEntry& entry) const {
     if (index < 0 || index >= GetCount()) return -1;
-    const Entry& e = entries_[static_cast<std::size_t>(index)];
+    const std::size_t i = static_cast<std::size_t>(index);
+    const Entry& e = entries_[i];
     const std::u16string_view displayText = GetDisplayText(index);
     entry.displayText.assign(displayText);
     entry.name.assign(displayText.substr(0, e.nameLength));
     entry.description.assign(displayText.substr(width_, e.descriptionLength));
+
+    // The body: the lines after the header line up to the next header of
+    // the same file, or to the file's end, where a last LF ends no line.
+    const File& file = FileOf(e);
+    const std::u16string_view text(text_.data(), file.end);
+    const std::size_t headerEnd = std::min(Find(text, e.header, u'\n'), file.end);
+    const std::size_t start = headerEnd + 1;
+    std::size_t end = file.end;
+    if (i + 1 < complete_ && entries_[i + 1].header < file.end) {
+        end = entries_[i + 1].header;
+    }
     entry.lines.clear();
-    entry.lines.reserve(e.lineCount);
-    const std::u16string_view body(text_.data() + e.body, e.bodyLength);
-    std::size_t start = 0;
-    for (std::uint32_t i = 0; i < e.lineCount; ++i) {
-        const std::size_t lf = i + 1 < e.lineCount ? Find(body, start, u'\n') : body.size();
-        const std::u16string_view line = body.substr(start, lf - start);
+    if (start >= end) return 0;
+    if (text[end - 1] == u'\n') --end;
+    const std::u16string_view body = text.substr(start, end - start);
+    entry.lines.reserve(static_cast<std::size_t>(std::count(body.begin(), body.end(), u'\n')) + 1);
+    for (std::size_t from = 0;;) {
+        const std::size_t lf = std::min(Find(body, from, u'\n'), body.size());
+        const std::u16string_view line = body.substr(from, lf - from);
         entry.lines.emplace_back(line.substr(0, std::min(line.size(), Find(line, 0, u'\0'))));
-        start = lf + 1;
+        if (lf == body.size()) break;
+        from = lf + 1;
     }
     return 0;
 }
@@ -109,8 +123,13 @@ std::u16string_view CodeTemplateSet::GetDisplayText(int index) const {
 }
 
 const char16_t* CodeTemplateSet::DisplayData(const Entry& entry) const {
-    return entry.displayText & kOverflow ? overflow_.data() + (entry.displayText & ~kOverflow)
-                                         : text_.data() + entry.displayText;
+    return entry.overflow == kInPlace ? text_.data() + entry.header : overflow_.data() + entry.overflow;
+}
+
+const CodeTemplateSet::File& CodeTemplateSet::FileOf(const Entry& entry) const {
+    auto after = std::upper_bound(fileTexts_.begin(), fileTexts_.end(), std::size_t{entry.header},
+                                  [](std::size_t at, const File& file) { return at < file.start; });
+    return *(after - 1);
 }
 
 int CodeTemplateSet::FindByDisplayText(std::u16string_view text) const {
@@ -125,12 +144,11 @@ int CodeTemplateSet::LoadForExtension(const std::u16string& extension) {
     if (ReadSetFile(extension, paths) != 0) return -1;
     if (paths.empty()) return -2;
     if (!FitsTheBudget(paths)) return -1;
-    // Room for every file's text, known from the sizes: one unit a byte and
-    // a spare unit a file.
+    // Room for every file's text, known from the sizes: one unit a byte.
     std::uint64_t units = text_.size();
     for (const std::u16string& path : paths) {
         std::uint64_t size = 0;
-        if (files_->FileSize(path, size)) units += size + 1;
+        if (files_->FileSize(path, size)) units += size;
     }
     text_.Reserve(static_cast<std::size_t>(std::min(units, 2 * kByteBudget)));
     for (const std::u16string& path : paths) {
@@ -170,29 +188,24 @@ int CodeTemplateSet::TrimSpaces(std::u16string_view& text) const {
 }
 
 int CodeTemplateSet::ReadTemplateFile(const std::u16string& path) {
-    // The file's text goes after what the set holds, with a spare unit after
-    // it, so that a last line without LF has room for a zero unit too.
     const std::size_t start = text_.size();
-    std::u16string_view text;
+    std::size_t size = 0;
+    std::uint64_t bytesRead = 0;
     {
         std::string bytes;
         if (files_->ReadBytes(path, kByteBudget - bytesRead_, bytes) != textfile::ReadResult::Read) return -1;
-        bytesRead_ += bytes.size();
-        char16_t* out = text_.Extend(bytes.size() + 1);
-        const std::size_t size = textfile::DecodeText(bytes, *files_, out);
-        out[size] = u'\0';
-        text_.Commit(size + 1);
-        text = std::u16string_view(out, size);
+        bytesRead = bytes.size();
+        size = textfile::DecodeText(bytes, *files_, text_.Extend(bytes.size()));
+        text_.Commit(size);
     }
+    const std::u16string_view text(text_.data() + start, size);
 
-    const std::uint32_t file = U32(paths_.size());
-    entries_.resize(complete_);  // nothing of a read that was cut short by an exception
+    entries_.shrink(complete_);  // nothing of a read that was cut short by an exception
     const std::size_t firstNew = complete_;
     std::size_t longest = 0;
 
     // A header opens a new template and the lines after it are its body;
     // lines before the first header belong to no template and are dropped.
-    bool open = false;
     textfile::LineCursor lines(text);
     textfile::TextLine line;
     // The next "[" at or after the line: lines without one, most of a file,
@@ -201,92 +214,103 @@ int CodeTemplateSet::ReadTemplateFile(const std::u16string& path) {
     while (lines.Next(line)) {
         if (bracket < line.start) bracket = Find(text, line.start, u'[');
         bracketFree_ = bracket < line.start + line.text.size() ? std::u16string_view() : line.text;
-        if (IsHeaderLine(line.text)) {
-            const HeaderMarks marks = FindHeaderMarks(line.text);
-            if (marks.close != std::u16string_view::npos) {
-                std::u16string_view name = line.text.substr(marks.open + 1, marks.bar - marks.open - 1);
-                std::u16string_view description = line.text.substr(marks.bar + 1, marks.close - marks.bar - 1);
-                const std::u16string_view givenName = name;
-                const std::u16string_view givenDescription = description;
-                TrimSpaces(name);
-                TrimSpaces(description);
-                if (!name.empty() && !description.empty() && Inside(name, givenName) &&
-                    Inside(description, givenDescription)) {
-                    // The header line will hold the display text: the name
-                    // moves to its start now (only ever left, clear of the
-                    // description), the rest once the width is known.
-                    const std::size_t lineStart = start + line.start;
-                    std::memmove(text_.data() + lineStart, name.data(), name.size() * sizeof(char16_t));
-                    longest = std::max(longest, name.size());
-                    entries_.push_back(Entry{file, U32(line.number), U32(lineStart), U32(line.end - line.start + 1),
-                                             U32(name.size()), U32(description.data() - text_.data()),
-                                             U32(description.size()), 0, 0, 0});
-                    open = true;
-                    continue;
-                }
-            }
+        if (!IsHeaderLine(line.text)) continue;
+        const HeaderMarks marks = FindHeaderMarks(line.text);
+        if (marks.close == std::u16string_view::npos) continue;
+        std::u16string_view name = line.text.substr(marks.open + 1, marks.bar - marks.open - 1);
+        std::u16string_view description = line.text.substr(marks.bar + 1, marks.close - marks.bar - 1);
+        const std::u16string_view givenName = name;
+        const std::u16string_view givenDescription = description;
+        TrimSpaces(name);
+        TrimSpaces(description);
+        if (name.empty() || description.empty() || !Inside(name, givenName) ||
+            !Inside(description, givenDescription)) {
+            continue;
         }
-        if (open) {
-            Entry& entry = entries_.back();
-            if (entry.lineCount++ == 0) entry.body = U32(start + line.start);
-            entry.bodyLength = U32(start + line.end) - entry.body;
-        }
+        // The header line becomes the display text: the name moves to its
+        // start and the description to two units after the name, both only
+        // ever to the left; the width comes once the whole file is read.
+        char16_t* header = text_.data() + start + line.start;
+        std::memmove(header, name.data(), name.size() * sizeof(char16_t));
+        std::memmove(header + name.size() + 2, description.data(), description.size() * sizeof(char16_t));
+        longest = std::max(longest, name.size());
+        entries_.push_back(
+            Entry{U32(start + line.start), U32(line.number), kInPlace, U32(name.size()), U32(description.size())});
     }
-
     bracketFree_ = std::u16string_view();
-    paths_.push_back(path);
+
+    fileTexts_.push_back(File{path, start, start + size});
     // One name column for the whole set, so that descriptions line up across
     // files: earlier entries are built again when this file brings a longer name.
-    if (longest + 2 > width_) {
-        BuildDisplayTexts(0, longest + 2);
-    } else {
-        BuildDisplayTexts(firstNew, width_);
+    const bool wider = longest + 2 > width_;
+    if (!BuildDisplayTexts(wider ? 0 : firstNew, firstNew, wider ? longest + 2 : width_)) {
+        fileTexts_.pop_back();
+        entries_.shrink(complete_);
+        text_.Truncate(start);
+        return -1;
     }
+    bytesRead_ += bytesRead;
     complete_ = entries_.size();
     return 0;
 }
 
-void CodeTemplateSet::BuildDisplayTexts(std::size_t from, std::size_t width) {
-    // Texts that do not fit their header line go to the overflow buffer.
-    // When all are built anew, the old buffer is read while a new one fills;
-    // otherwise only new entries are built, none of which is in it yet.
+bool CodeTemplateSet::BuildDisplayTexts(std::size_t from, std::size_t firstNew, std::size_t width) {
+    // First where each text goes: in its header line when that is long
+    // enough, else in the overflow buffer, which must stay in the budget.
+    // Nothing is changed before that is known.
+    std::vector<char> inPlace(entries_.size() - from);
+    std::size_t overflowUnits = from == 0 ? 0 : overflow_.size();
+    for (std::size_t i = from; i < entries_.size(); ++i) {
+        const Entry& entry = entries_[i];
+        const std::size_t needed = width + entry.descriptionLength + 1;
+        bool fits = false;
+        if (entry.overflow == kInPlace) {
+            const File& file = i >= firstNew ? fileTexts_.back() : FileOf(entry);
+            const std::u16string_view text(text_.data(), file.end);
+            fits = std::min(Find(text, entry.header, u'\n'), file.end) - entry.header >= needed;
+        }
+        inPlace[i - from] = fits;
+        if (!fits) overflowUnits += needed;
+    }
+    if (overflowUnits > kOverflowBudget) return false;
+
+    // When all are built anew, the old overflow buffer is read while a new
+    // one fills; otherwise only new entries are built, none of which is in it.
     std::u16string rebuilt;
-    const std::u16string& old = overflow_;
     std::u16string& out = from == 0 ? rebuilt : overflow_;
+    out.reserve(overflowUnits);
     char16_t* const text = text_.data();
     for (std::size_t i = from; i < entries_.size(); ++i) {
         Entry& entry = entries_[i];
-        const bool wasOverflow = (entry.displayText & kOverflow) != 0;
-        const char16_t* name = wasOverflow ? old.data() + (entry.displayText & ~kOverflow) : text + entry.displayText;
-        const char16_t* description = (wasOverflow ? old.data() : text) + entry.description;
         const std::size_t nameLength = entry.nameLength;
         const std::size_t descriptionLength = entry.descriptionLength;
-        if (!wasOverflow && width + descriptionLength + 1 <= entry.room) {
-            // In place: the description moves first (right or left), then
-            // the padding fills where it may have stood.
-            char16_t* at = text + entry.displayText;
+        const char16_t* name = DisplayData(entry);
+        const char16_t* description = name + (i >= firstNew ? nameLength + 2 : width_);
+        if (inPlace[i - from]) {
+            // The description moves first (right or left), then the padding
+            // fills where it may have stood.
+            char16_t* at = text + entry.header;
             std::memmove(at + width, description, descriptionLength * sizeof(char16_t));
             std::fill(at + nameLength, at + width, u' ');
             at[width + descriptionLength] = u'\0';
-            entry.description = U32(entry.displayText + width);
         } else {
             const std::size_t at = out.size();
             out.append(name, nameLength);
             out.append(width - nameLength, u' ');
             out.append(description, descriptionLength);
             out += u'\0';
-            entry.displayText = U32(at) | kOverflow;
-            entry.description = U32(at + width);
+            entry.overflow = U32(at);
         }
     }
     if (from == 0) overflow_.swap(rebuilt);
     width_ = width;
+    return true;
 }
 
 CodeTemplateSet::Origin CodeTemplateSet::OriginOf(int index) const {
     if (index < 0 || index >= GetCount()) return {};
     const Entry& entry = entries_[static_cast<std::size_t>(index)];
-    return {paths_[entry.file], entry.headerLine};
+    return {FileOf(entry).path, entry.headerLine};
 }
 
 int CodeTemplateSet::ReadSetFile(const std::u16string& extension, std::vector<std::u16string>& paths) {

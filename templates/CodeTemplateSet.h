@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "templates/ChunkedArray.h"
 #include "templates/TemplateEntry.h"
 #include "templates/TemplateFileAccess.h"
 #include "textfile/UnitBuffer.h"
@@ -24,10 +25,12 @@ namespace velmora {
 
 class CodeTemplateSet {
 public:
-    // The most bytes of template files one set reads. A set costs up to
-    // about ten times its files' bytes in memory (see the README), and it
-    // lives in the host's 32-bit address space.
-    static constexpr std::uint64_t kByteBudget = std::uint64_t{64} << 20;
+    // The most bytes of template files one set reads: a set lives in the
+    // host's 32-bit address space and costs up to about seven times its
+    // files' bytes there (see the README). Display texts that do not fit
+    // their header line take at most half as many UTF-16 units beside it.
+    static constexpr std::uint64_t kByteBudget = std::uint64_t{32} << 20;
+    static constexpr std::uint64_t kOverflowBudget = kByteBudget / 2;
 
     // `files` must outlive the set.
     explicit CodeTemplateSet(const TemplateFileAccess& files) : files_(&files) {}
@@ -52,8 +55,8 @@ public:
     virtual bool IsHeaderLine(std::u16string_view line) const;
     // Narrows `text` to leave out U+0020 at both ends; always 0.
     virtual int TrimSpaces(std::u16string_view& text) const;
-    // Appends the file's templates: 0, or -1 when it cannot be opened or
-    // would take the set past kByteBudget bytes read.
+    // Appends the file's templates: 0, or -1 (and nothing appended) when it
+    // cannot be opened or would take the set past its budget.
     virtual int ReadTemplateFile(const std::u16string& path);
     // Fills `paths` with the full paths of the template files that fit the
     // extension, in CodeSet.ini order without repeats: 0, or -1 (and `paths`
@@ -72,35 +75,39 @@ public:
     Origin OriginOf(int index) const;
 
 private:
-    // One template, by offsets and lengths in UTF-16 units.
+    // One template. The offsets are in UTF-16 units into text_. Its header
+    // line holds its display text once its file is read: the name, spaces up
+    // to the width, the description and a zero unit, unless the line is too
+    // short for that; then the display text is in overflow_. Its body is
+    // the lines between its header line and the next header or the end of
+    // its file, found again when it is asked for.
     struct Entry {
-        std::uint32_t file;
-        std::uint32_t headerLine;
-        // The display text, in text_ where it took the place of its header
-        // line, or in overflow_ (kOverflow set) where the line is too short:
-        // the name, spaces up to the width, the description, a zero unit.
-        std::uint32_t displayText;
-        std::uint32_t room;  // units the header line offers, its LF included
+        std::uint32_t header;      // where the header line starts
+        std::uint32_t headerLine;  // its number in its file, from 1
+        std::uint32_t overflow;    // kInPlace, or where in overflow_
         std::uint32_t nameLength;
-        std::uint32_t description;  // where the description stands now
         std::uint32_t descriptionLength;
-        // The body runs from the start of its first line to the end of its
-        // last; its lines are separated by LF and each is cut at a U+0000.
-        std::uint32_t body, bodyLength, lineCount;
     };
-    static constexpr std::uint32_t kOverflow = 0x80000000u;
+    static constexpr std::uint32_t kInPlace = 0xFFFFFFFFu;
+
+    // One file read: its path and where its text lies in text_.
+    struct File {
+        std::u16string path;
+        std::size_t start;
+        std::size_t end;
+    };
 
     bool FitsTheBudget(const std::vector<std::u16string>& paths) const;
-    void BuildDisplayTexts(std::size_t from, std::size_t width);
+    bool BuildDisplayTexts(std::size_t from, std::size_t firstNew, std::size_t width);
     const char16_t* DisplayData(const Entry& entry) const;
+    const File& FileOf(const Entry& entry) const;
 
     const TemplateFileAccess* files_;
-    std::vector<std::u16string> paths_;  // of the files read, in order
-    // The text of every file read, one after another, each followed by one
-    // spare unit; header lines hold display texts once their file is read.
+    std::vector<File> fileTexts_;
+    // The text of every file read, one after another.
     textfile::UnitBuffer text_;
     std::u16string overflow_;
-    std::vector<Entry> entries_;
+    ChunkedArray<Entry> entries_;
     // The entries of the files read completely: those of a file come into
     // view together, once their display texts are built.
     std::size_t complete_ = 0;

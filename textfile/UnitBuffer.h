@@ -45,6 +45,8 @@ public:
     }
     // Counts `count` units written after what is held as held.
     void Commit(std::size_t count) { size_ += count; }
+    // Drops what is held from `size` on.
+    void Truncate(std::size_t size) { size_ = std::min(size, size_); }
 
 private:
     std::unique_ptr<char16_t[]> units_;
