@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
-#include <unordered_set>
 #include <utility>
 
 #include "textfile/FindUnit.h"
@@ -49,24 +48,42 @@ bool Inside(std::u16string_view part, std::u16string_view whole) {
 std::uint32_t U32(std::size_t value) { return static_cast<std::uint32_t>(value); }
 
 // The paths already listed, by index into the list, so that a repeat is
-// found in constant time without a second copy of each path.
+// found in constant time without a second copy of each path: an open hash
+// table, one block of slots sized for the lines the set file has, so that
+// it is never more than half full.
 class PathIndex {
 public:
-    explicit PathIndex(const std::vector<std::u16string>& paths)
-        : seen_(16, Hash{&paths}, Equal{&paths}) {}
+    PathIndex(const std::vector<std::u16string>& paths, std::size_t lines) : paths_(paths) {
+        std::size_t size = 16;
+        while (size < 2 * lines) size *= 2;
+        slots_.resize(size);
+    }
+
     // False when the path at `index` is listed at an earlier index.
-    bool Add(std::size_t index) { return seen_.insert(index).second; }
+    bool Add(std::size_t index) {
+        const std::u16string& path = paths_[index];
+        const std::size_t hash = std::hash<std::u16string_view>()(path);
+        const std::uint32_t tag = static_cast<std::uint32_t>(hash >> 7);
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+            Slot& slot = slots_[at];
+            if (slot.index == kFree) {
+                slot = Slot{tag, static_cast<std::uint32_t>(index)};
+                return true;
+            }
+            if (slot.tag == tag && paths_[slot.index] == path) return false;
+        }
+    }
 
 private:
-    struct Hash {
-        const std::vector<std::u16string>* paths;
-        std::size_t operator()(std::size_t i) const { return std::hash<std::u16string>()((*paths)[i]); }
+    static constexpr std::uint32_t kFree = 0xFFFFFFFFu;
+    struct Slot {
+        std::uint32_t tag = 0;  // more bits of the hash, to skip most unequal paths
+        std::uint32_t index = kFree;
     };
-    struct Equal {
-        const std::vector<std::u16string>* paths;
-        bool operator()(std::size_t a, std::size_t b) const { return (*paths)[a] == (*paths)[b]; }
-    };
-    std::unordered_set<std::size_t, Hash, Equal> seen_;
+
+    const std::vector<std::u16string>& paths_;
+    std::vector<Slot> slots_;
 };
 
 }  // namespace
@@ -143,29 +160,25 @@ int CodeTemplateSet::LoadForExtension(const std::u16string& extension) {
     std::vector<std::u16string> paths;
     if (ReadSetFile(extension, paths) != 0) return -1;
     if (paths.empty()) return -2;
-    if (!FitsTheBudget(paths)) return -1;
-    // Room for every file's text, known from the sizes: one unit a byte.
-    std::uint64_t units = text_.size();
-    for (const std::u16string& path : paths) {
-        std::uint64_t size = 0;
-        if (files_->FileSize(path, size)) units += size;
-    }
-    text_.Reserve(static_cast<std::size_t>(std::min(units, 2 * kByteBudget)));
+    std::uint64_t bytes = 0;
+    if (!FitsTheBudget(paths, bytes)) return -1;
+    // Room for the texts, one unit a byte, so that the buffer is made once.
+    text_.Reserve(text_.size() + static_cast<std::size_t>(bytes));
     for (const std::u16string& path : paths) {
         if (ReadTemplateFile(path) != 0) return -1;
     }
     return 0;
 }
 
-bool CodeTemplateSet::FitsTheBudget(const std::vector<std::u16string>& paths) const {
-    std::uint64_t total = bytesRead_;
+bool CodeTemplateSet::FitsTheBudget(const std::vector<std::u16string>& paths, std::uint64_t& bytes) const {
+    bytes = 0;
     for (const std::u16string& path : paths) {
         std::uint64_t size = 0;
         // The load stops at a file that cannot be read, so the files after
         // it do not count.
         if (!files_->FileSize(path, size)) return true;
-        total += std::min(size, kByteBudget + 1);
-        if (total > kByteBudget) return false;
+        bytes += std::min(size, kByteBudget + 1);
+        if (bytesRead_ + bytes > kByteBudget) return false;
     }
     return true;
 }
@@ -318,7 +331,8 @@ int CodeTemplateSet::ReadSetFile(const std::u16string& extension, std::vector<st
     if (ReadConfigText(*files_, files_->SetFilePath(), kByteBudget, text) != textfile::ReadResult::Read) return -1;
     paths.clear();
     const std::u16string folder = files_->FolderPath();
-    PathIndex listed(paths);
+    // Each line lists at most one path.
+    PathIndex listed(paths, static_cast<std::size_t>(std::count(text.begin(), text.end(), u'\n')) + 1);
 
     textfile::LineCursor lines(text);
     textfile::TextLine line;

@@ -97,7 +97,10 @@ private:
         std::size_t end;
     };
 
-    bool FitsTheBudget(const std::vector<std::u16string>& paths) const;
+    // Whether the files the load would read fit in what is left of the
+    // budget; `bytes` is their size. The files after one that cannot be
+    // read do not count.
+    bool FitsTheBudget(const std::vector<std::u16string>& paths, std::uint64_t& bytes) const;
     bool BuildDisplayTexts(std::size_t from, std::size_t firstNew, std::size_t width);
     const char16_t* DisplayData(const Entry& entry) const;
     const File& FileOf(const Entry& entry) const;

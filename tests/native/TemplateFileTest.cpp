@@ -162,6 +162,33 @@ TEST(TemplateFile, MissingFileLeavesEntriesUnchanged) {
     EXPECT_EQ(testing::Entries(loaded.set)[0].displayText, u"a  one");
 }
 
+TEST(TemplateFile, OverTheBudgetNothingIsAppended) {
+    // A file too large for what is left of the budget, and one whose display
+    // texts would overflow their header lines by more than the overflow
+    // budget (one long name widens every short header's text).
+    Loaded loaded("[a|one]\nbody\n");
+    const std::u16string folder = MemoryTemplateFiles::kFolder;
+    loaded.files.AddTemplate(u"big.txt", "[b|two]\n");
+    loaded.files.reportedSizes[folder + u"big.txt"] = CodeTemplateSet::kByteBudget;
+    std::string wide = "[" + std::string(5000, 'w') + "|wide]\n";
+    while (wide.size() < 40000) wide += "[s|t]\n";
+    loaded.files.AddTemplate(u"wide.txt", wide);
+    for (const char16_t* name : {u"big.txt", u"wide.txt"}) {
+        EXPECT_EQ(loaded.set.ReadTemplateFile(folder + name), -1) << ::testing::PrintToString(std::u16string(name));
+        ASSERT_EQ(loaded.set.GetCount(), 1);
+        EXPECT_EQ(loaded.set.GetDisplayText(0), u"a  one");
+    }
+    // What was left stays usable: a later file reads as if they never had been.
+    loaded.files.AddTemplate(u"next.txt", "[abc|three]\nx\n");
+    ASSERT_EQ(loaded.set.ReadTemplateFile(folder + u"next.txt"), 0);
+    const std::vector<TemplateEntry> entries = testing::Entries(loaded.set);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].displayText, u"a    one");
+    EXPECT_EQ(entries[0].lines, std::vector<std::u16string>{u"body"});
+    EXPECT_EQ(entries[1].displayText, u"abc  three");
+    EXPECT_EQ(entries[1].lines, std::vector<std::u16string>{u"x"});
+}
+
 TEST(TemplateFile, LinesBeforeTheFirstHeaderOfALaterFileStayOut) {
     MemoryTemplateFiles files;
     files.SetFile("a.txt=cpp\nb.txt=cpp\n");
