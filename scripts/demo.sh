@@ -2,22 +2,33 @@
 # Builds the add-in, registers it with regsvr32 in a private Wine prefix, and
 # runs the host stand-in's program, which creates the add-in by its ProgID,
 # connects it and runs the demo scenarios. Screenshots go to build/demo/.
+# Runs the 32-bit product build where this kernel runs 32-bit code, else the
+# 64-bit test build of the same sources.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/build.sh" windows >/dev/null
+
+if "$root/scripts/wine-env.sh" probe win32 2>/dev/null; then
+  build=windows arch=win32
+  echo "demo: the 32-bit product build under 32-bit Wine"
+else
+  build=windows64 arch=win64
+  echo "demo: the 64-bit test build under 64-bit Wine ($("$root/scripts/wine-env.sh" probe win32 2>&1 | sed 's/^wine-env: //'))"
+fi
+"$root/scripts/build.sh" "$build" >/dev/null
 
 demo_dir="$root/build/demo"
 mkdir -p "$demo_dir"
-env_cmd=("$root/scripts/wine-env.sh" exec "$demo_dir")
+echo "$arch" >"$demo_dir/wine-arch"
+env_cmd=("$root/scripts/wine-env.sh" run "$demo_dir")
 trap '"$root/scripts/wine-env.sh" stop "$demo_dir"' EXIT
 
 to_windows() { echo "Z:${1//\//\\}"; }
-dll=$(to_windows "$root/build/windows/addin/velmora.dll")
+dll=$(to_windows "$root/build/$build/addin/velmora.dll")
 
 "$root/scripts/wine-env.sh" start "$demo_dir"
 echo "== regsvr32 $dll"
-"${env_cmd[@]}" wine regsvr32 /s "$dll"
-echo "registered: $("${env_cmd[@]}" wine reg query 'HKCR\Velmora.Connect\CLSID' /ve 2>/dev/null | tr -d '\r' | grep -o '{.*}')"
+"${env_cmd[@]}" regsvr32 /s "$dll"
+echo "registered: $("${env_cmd[@]}" reg query 'HKCR\Velmora.Connect\CLSID' /ve 2>/dev/null | tr -d '\r' | grep -o '{.*}')"
 
 # Sample configuration for the template and GUID commands, if the repository has one.
 appdata_unix="$demo_dir/wineprefix/drive_c/users/$(whoami)/AppData/Roaming/Orinth/Velmora"
@@ -27,4 +38,4 @@ if [ -d "$root/samples" ]; then
 fi
 
 VELMORA_SCREENSHOT_DIR=$(to_windows "$demo_dir") \
-  "${env_cmd[@]}" wine "$(to_windows "$root/build/windows/host/velmora-host.exe")" "$@"
+  "${env_cmd[@]}" "$(to_windows "$root/build/$build/host/velmora-host.exe")" "$@"

@@ -202,7 +202,7 @@ TEST_F(SpecialFolderPickerTest, DoubleClickOpensTheSelectedEntry) {
         ASSERT_EQ(launches.Records().size(), 1u);
         const shell::LaunchRecord& request = launches.Records()[0];
         EXPECT_EQ(request.verb, c.verb);
-        EXPECT_EQ(request.cbSize, 60u);
+        EXPECT_EQ(request.cbSize, sizeof(SHELLEXECUTEINFOW));
         EXPECT_EQ(request.nShow, SW_SHOWNORMAL);
         EXPECT_EQ(request.hwnd, nullptr);
         EXPECT_FALSE(request.hasParameters);
