@@ -43,7 +43,8 @@ std::size_t CountBreaks(const Unit* text, std::size_t size) {
 }
 
 // Each line's text up to its first zero byte converted by itself, the lines
-// joined with LF; the dropped rest of a line is not converted at all.
+// joined with LF; the dropped rest of a line is not converted at all, but a
+// zero unit stands for it, so that a line cut to nothing is still a line.
 std::size_t ConvertLineByLine(std::string_view bytes, const CodePage& codePage, char16_t* out) {
     char16_t* written = out;
     const char* const end = bytes.data() + bytes.size();
@@ -51,6 +52,7 @@ std::size_t ConvertLineByLine(std::string_view bytes, const CodePage& codePage, 
         const char* lf = FindUnit(start, end, '\n');
         const char* zero = FindUnit(start, lf, '\0');
         written += codePage.ToUtf16(std::string_view(start, static_cast<std::size_t>(zero - start)), written);
+        if (zero != lf) *written++ = u'\0';
         if (lf == end) break;
         *written++ = u'\n';
         start = lf + 1;

@@ -126,6 +126,7 @@ TEST(DecodeText, ConvertsOnceAndReadsAsIfLineByLine) {
         {"x\x81\r\ny\n"s, {u"x\u30fb", u"y"}, 1 + 2},
         {"x\x81\0\x81\nz"s, {u"x\u30fb", u"z"}, 1 + 2},
         {"\x81\n\x81\n"s, {u"\u30fb", u"\u30fb"}, 1 + 2},
+        {"\0a\x81\0"s, {u""}, 1 + 1},  // a line cut to nothing is still a line
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.raw));
