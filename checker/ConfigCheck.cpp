@@ -1,13 +1,12 @@
 #include "checker/ConfigCheck.h"
 
 #include <algorithm>
-#include <iterator>
 #include <map>
-#include <memory>
 #include <set>
 #include <utility>
 
-#include "templates/TemplateLineReader.h"
+#include "templates/CodeTemplateSet.h"
+#include "textfile/LineCursor.h"
 
 namespace velmora::checker {
 
@@ -38,11 +37,10 @@ bool DifferOnlyInCase(const std::u16string& a, const std::u16string& b) {
 // A whole small file, line ends included, decoded in one piece (GuidSet.ini:
 // whether it holds more than its digit is the question).
 std::optional<std::u16string> ReadDecodedText(const TemplateFileAccess& files, const std::u16string& path) {
-    std::unique_ptr<std::istream> in = files.Open(path);
-    if (!in) return std::nullopt;
-    const std::string bytes{std::istreambuf_iterator<char>(*in), std::istreambuf_iterator<char>()};
     std::u16string text;
-    files.ToUtf16(bytes, text);
+    if (ReadConfigText(files, path, CodeTemplateSet::kByteBudget, text) != textfile::ReadResult::Read) {
+        return std::nullopt;
+    }
     return text;
 }
 
@@ -126,12 +124,12 @@ void SortByFileAndLine(const ConfigReport& report, std::vector<Warning>& warning
 
 bool ReadDecodedLines(const TemplateFileAccess& files, const std::u16string& path,
                       std::vector<std::u16string>& lines) {
-    std::unique_ptr<std::istream> in = files.Open(path);
-    if (!in) return false;
+    std::u16string text;
+    if (ReadConfigText(files, path, CodeTemplateSet::kByteBudget, text) != textfile::ReadResult::Read) return false;
     lines.clear();
-    TemplateLineReader reader(*in, files);
-    std::u16string line;
-    while (reader.Next(line)) lines.push_back(std::move(line));
+    textfile::LineCursor cursor(text);
+    textfile::TextLine line;
+    while (cursor.Next(line)) lines.emplace_back(line.text);
     return true;
 }
 
@@ -151,7 +149,7 @@ ExtensionListing ListForExtension(const TemplateFileAccess& files, const std::u1
         listing.unreadableFile = RelativeName(files, loaded.unreadablePath);
     }
     if (listing.loadResult == 0) {
-        for (int i = 0; i < loaded.GetCount(); ++i) listing.displayTexts.push_back(loaded.GetDisplayText(i));
+        for (int i = 0; i < loaded.GetCount(); ++i) listing.displayTexts.emplace_back(loaded.GetDisplayText(i));
     }
     return listing;
 }

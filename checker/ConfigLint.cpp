@@ -17,9 +17,9 @@ bool IsWordUnit(char16_t unit) { return IsAsciiLetterOrDigit(unit) || (unit >= 0
 
 bool IsBlank(const std::u16string& line) { return line.find_first_not_of(u" \t") == std::u16string::npos; }
 
-std::u16string Trimmed(const CodeTemplateSet& rules, std::u16string text) {
+std::u16string Trimmed(const CodeTemplateSet& rules, std::u16string_view text) {
     rules.TrimSpaces(text);
-    return text;
+    return std::u16string(text);
 }
 
 // "name.ext": a dot with a word unit on each side, nothing but word units

@@ -1,7 +1,5 @@
 #include "guid/GuidStore.h"
 
-#include <fstream>
-
 #include "addin/Connect.h"
 #include "guid/GuidSetFormat.h"
 #include "platform/ConfigFiles.h"
@@ -13,19 +11,15 @@ const wchar_t kGuidSetFile[] = L"GuidSet.ini";
 }
 
 int ReadGuidSet() {
-    std::ifstream in = config::OpenForReading(config::FilePath(kGuidSetFile));
-    if (!in.is_open()) return -1;
-    return guid::ReadGuidFormat(in);
+    config::FileReader file(config::FilePath(kGuidSetFile));
+    if (!file.IsOpen()) return -1;
+    return guid::ReadGuidFormat(file);
 }
 
 int Connect::WriteGuidSet() {
-    std::ofstream out = config::OpenForWriting(config::FilePath(kGuidSetFile));
-    if (!out.is_open()) return -1;
     // The number only counts as stored once it reached the file and the file
     // closed cleanly.
-    bool written = guid::WriteGuidFormat(out, guidFormat);
-    out.close();
-    return written && !out.fail() ? 0 : -1;
+    return config::WriteWholeFile(config::FilePath(kGuidSetFile), guid::GuidFormatText(guidFormat)) ? 0 : -1;
 }
 
 }  // namespace velmora

@@ -1,90 +1,157 @@
 #include "templates/CodeTemplateSet.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <cstring>
+#include <functional>
 #include <utility>
 
-#include "templates/TemplateLineReader.h"
+#include "textfile/FindUnit.h"
+#include "textfile/LineCursor.h"
 
 namespace velmora {
 
 namespace {
 
-const std::u16string kEmpty;
+constexpr char16_t kEmpty[] = u"";
 
 // Where a header's "[", the first "|" after it and the first "]" after that
 // stand; npos from the first one missing on.
 struct HeaderMarks {
-    std::size_t open = std::u16string::npos;
-    std::size_t bar = std::u16string::npos;
-    std::size_t close = std::u16string::npos;
+    std::size_t open = std::u16string_view::npos;
+    std::size_t bar = std::u16string_view::npos;
+    std::size_t close = std::u16string_view::npos;
 };
 
-// Index of the first `unit` in `text` at or after `from`, or npos. Every line
-// read passes through here, so it tests four units at a time: a 64-bit word
-// XORed with the unit repeated has a zero 16-bit lane exactly where the unit
-// stands, and (x - 0x0001...) & ~x & 0x8000... is non-zero exactly when some
-// lane is zero. The scan finishes unit by unit from the first word that holds
-// the unit, or over the last units that do not fill a word.
-std::size_t FindUnit(const std::u16string& text, char16_t unit, std::size_t from) {
-    constexpr std::uint64_t kLow = 0x0001000100010001u;
-    constexpr std::uint64_t kHigh = 0x8000800080008000u;
-    const std::uint64_t repeated = kLow * unit;
-    const char16_t* const begin = text.data();
-    const char16_t* const end = begin + text.size();
-    const char16_t* p = begin + from;
-    auto holds = [repeated](const char16_t* at) {
-        std::uint64_t word;
-        std::memcpy(&word, at, sizeof word);
-        word ^= repeated;
-        return ((word - kLow) & ~word & kHigh) != 0;
-    };
-    while (end - p >= 8 && !holds(p) && !holds(p + 4)) p += 8;
-    if (end - p >= 4 && !holds(p)) p += 4;
-    for (; p < end; ++p) {
-        if (*p == unit) return static_cast<std::size_t>(p - begin);
-    }
-    return std::u16string::npos;
+std::size_t Find(std::u16string_view text, std::size_t from, char16_t unit) {
+    const char16_t* found = textfile::FindUnit(text.data() + from, text.data() + text.size(), unit);
+    return found == text.data() + text.size() ? std::u16string_view::npos
+                                              : static_cast<std::size_t>(found - text.data());
 }
 
-HeaderMarks FindHeaderMarks(const std::u16string& line) {
+HeaderMarks FindHeaderMarks(std::u16string_view line) {
     HeaderMarks marks;
-    marks.open = FindUnit(line, u'[', 0);
-    if (marks.open == std::u16string::npos) return marks;
-    marks.bar = FindUnit(line, u'|', marks.open + 1);
-    if (marks.bar == std::u16string::npos) return marks;
-    marks.close = FindUnit(line, u']', marks.bar + 1);
+    marks.open = Find(line, 0, u'[');
+    if (marks.open == std::u16string_view::npos) return marks;
+    marks.bar = Find(line, marks.open + 1, u'|');
+    if (marks.bar == std::u16string_view::npos) return marks;
+    marks.close = Find(line, marks.bar + 1, u']');
     return marks;
 }
 
+// Whether `part` lies inside `whole`: a trimmed text must be a part of what
+// was given to TrimSpaces, or it cannot be kept as a range.
+bool Inside(std::u16string_view part, std::u16string_view whole) {
+    return std::less_equal<const char16_t*>()(whole.data(), part.data()) &&
+           std::less_equal<const char16_t*>()(part.data() + part.size(), whole.data() + whole.size());
+}
+
+std::uint32_t U32(std::size_t value) { return static_cast<std::uint32_t>(value); }
+
+// The paths already listed, by index into the list, so that a repeat is
+// found in constant time without a second copy of each path: an open hash
+// table, one block of slots sized for the lines the set file has, so that
+// it is never more than half full.
+class PathIndex {
+public:
+    PathIndex(const std::vector<std::u16string>& paths, std::size_t lines) : paths_(paths) {
+        std::size_t size = 16;
+        while (size < 2 * lines) size *= 2;
+        slots_.resize(size);
+    }
+
+    // False when the path at `index` is listed at an earlier index.
+    bool Add(std::size_t index) {
+        const std::u16string& path = paths_[index];
+        const std::size_t hash = std::hash<std::u16string_view>()(path);
+        const std::uint32_t tag = static_cast<std::uint32_t>(hash >> 7);
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+            Slot& slot = slots_[at];
+            if (slot.index == kFree) {
+                slot = Slot{tag, static_cast<std::uint32_t>(index)};
+                return true;
+            }
+            if (slot.tag == tag && paths_[slot.index] == path) return false;
+        }
+    }
+
+private:
+    static constexpr std::uint32_t kFree = 0xFFFFFFFFu;
+    struct Slot {
+        std::uint32_t tag = 0;  // more bits of the hash, to skip most unequal paths
+        std::uint32_t index = kFree;
+    };
+
+    const std::vector<std::u16string>& paths_;
+    std::vector<Slot> slots_;
+};
+
 }  // namespace
 
-std::u16string MakeDisplayText(const std::u16string& name, const std::u16string& description, std::size_t width) {
+std::u16string MakeDisplayText(std::u16string_view name, std::u16string_view description, std::size_t width) {
     std::u16string text;
     text.reserve(std::max(width, name.size()) + description.size());
-    text = name;
-    if (text.size() < width) text.append(width - text.size(), u' ');
-    text += description;
+    text.append(name);
+    if (name.size() < width) text.append(width - name.size(), u' ');
+    text.append(description);
     return text;
 }
 
-int CodeTemplateSet::GetCount() const { return static_cast<int>(entries.size()); }
+int CodeTemplateSet::GetCount() const { return static_cast<int>(complete_); }
 
 int CodeTemplateSet::GetEntry(int index, TemplateEntry& entry) const {
     if (index < 0 || index >= GetCount()) return -1;
-    entry = entries[static_cast<std::size_t>(index)];
+    const std::size_t i = static_cast<std::size_t>(index);
+    const Entry& e = entries_[i];
+    const std::u16string_view displayText = GetDisplayText(index);
+    entry.displayText.assign(displayText);
+    entry.name.assign(displayText.substr(0, e.nameLength));
+    entry.description.assign(displayText.substr(width_, e.descriptionLength));
+
+    // The body: the lines after the header line up to the next header of
+    // the same file, or to the file's end, where a last LF ends no line.
+    const File& file = FileOf(e);
+    const std::u16string_view text(text_.data(), file.end);
+    const std::size_t headerEnd = std::min(Find(text, e.header, u'\n'), file.end);
+    const std::size_t start = headerEnd + 1;
+    std::size_t end = file.end;
+    if (i + 1 < complete_ && entries_[i + 1].header < file.end) {
+        end = entries_[i + 1].header;
+    }
+    entry.lines.clear();
+    if (start >= end) return 0;
+    if (text[end - 1] == u'\n') --end;
+    const std::u16string_view body = text.substr(start, end - start);
+    entry.lines.reserve(static_cast<std::size_t>(std::count(body.begin(), body.end(), u'\n')) + 1);
+    for (std::size_t from = 0;;) {
+        const std::size_t lf = std::min(Find(body, from, u'\n'), body.size());
+        const std::u16string_view line = body.substr(from, lf - from);
+        entry.lines.emplace_back(line.substr(0, std::min(line.size(), Find(line, 0, u'\0'))));
+        if (lf == body.size()) break;
+        from = lf + 1;
+    }
     return 0;
 }
 
-const std::u16string& CodeTemplateSet::GetDisplayText(int index) const {
-    if (index < 0 || index >= GetCount()) return kEmpty;
-    return entries[static_cast<std::size_t>(index)].displayText;
+std::u16string_view CodeTemplateSet::GetDisplayText(int index) const {
+    if (index < 0 || index >= GetCount()) return std::u16string_view(kEmpty, 0);
+    const Entry& entry = entries_[static_cast<std::size_t>(index)];
+    return std::u16string_view(DisplayData(entry), width_ + entry.descriptionLength);
 }
 
-int CodeTemplateSet::FindByDisplayText(std::u16string text) const {
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (entries[i].displayText == text) return static_cast<int>(i);
+const char16_t* CodeTemplateSet::DisplayData(const Entry& entry) const {
+    return entry.overflow == kInPlace ? text_.data() + entry.header : overflow_.data() + entry.overflow;
+}
+
+const CodeTemplateSet::File& CodeTemplateSet::FileOf(const Entry& entry) const {
+    auto after = std::upper_bound(fileTexts_.begin(), fileTexts_.end(), std::size_t{entry.header},
+                                  [](std::size_t at, const File& file) { return at < file.start; });
+    return *(after - 1);
+}
+
+int CodeTemplateSet::FindByDisplayText(std::u16string_view text) const {
+    for (int i = 0; i < GetCount(); ++i) {
+        if (GetDisplayText(i) == text) return i;
     }
     return -1;
 }
@@ -93,130 +160,214 @@ int CodeTemplateSet::LoadForExtension(const std::u16string& extension) {
     std::vector<std::u16string> paths;
     if (ReadSetFile(extension, paths) != 0) return -1;
     if (paths.empty()) return -2;
+    std::uint64_t bytes = 0;
+    if (!FitsTheBudget(paths, bytes)) return -1;
+    // Room for the texts, one unit a byte, so that the buffer is made once.
+    text_.Reserve(text_.size() + static_cast<std::size_t>(bytes));
     for (const std::u16string& path : paths) {
         if (ReadTemplateFile(path) != 0) return -1;
     }
     return 0;
 }
 
-bool CodeTemplateSet::IsHeaderLine(const std::u16string& line) const {
-    return FindHeaderMarks(line).close != std::u16string::npos;
+bool CodeTemplateSet::FitsTheBudget(const std::vector<std::u16string>& paths, std::uint64_t& bytes) const {
+    bytes = 0;
+    for (const std::u16string& path : paths) {
+        std::uint64_t size = 0;
+        // The load stops at a file that cannot be read, so the files after
+        // it do not count.
+        if (!files_->FileSize(path, size)) return true;
+        bytes += std::min(size, kByteBudget + 1);
+        if (bytesRead_ + bytes > kByteBudget) return false;
+    }
+    return true;
 }
 
-int CodeTemplateSet::TrimSpaces(std::u16string& text) const {
-    std::size_t end = text.find_last_not_of(u' ');
-    if (end == std::u16string::npos) {
-        text.clear();
-        return 0;
+bool CodeTemplateSet::IsHeaderLine(std::u16string_view line) const {
+    // A part of a line the reader found to hold no "[" is no header.
+    if (bracketFree_.data() != nullptr && line.data() == bracketFree_.data() && line.size() <= bracketFree_.size()) {
+        return false;
     }
-    text.erase(end + 1);
-    text.erase(0, text.find_first_not_of(u' '));
+    return FindHeaderMarks(line).close != std::u16string_view::npos;
+}
+
+int CodeTemplateSet::TrimSpaces(std::u16string_view& text) const {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && text[begin] == u' ') ++begin;
+    while (end > begin && text[end - 1] == u' ') --end;
+    text = text.substr(begin, end - begin);
     return 0;
 }
 
 int CodeTemplateSet::ReadTemplateFile(const std::u16string& path) {
-    std::unique_ptr<std::istream> in = files_->Open(path);
-    if (!in) return -1;
+    const std::size_t start = text_.size();
+    std::size_t size = 0;
+    std::uint64_t bytesRead = 0;
+    {
+        std::string bytes;
+        if (files_->ReadBytes(path, kByteBudget - bytesRead_, bytes) != textfile::ReadResult::Read) return -1;
+        bytesRead = bytes.size();
+        size = textfile::DecodeText(bytes, *files_, text_.Extend(bytes.size()));
+        text_.Commit(size);
+    }
+    const std::u16string_view text(text_.data() + start, size);
 
-    std::size_t firstNew = entries.size();
-    std::size_t longestBefore = 0;
-    for (const TemplateEntry& entry : entries) longestBefore = std::max(longestBefore, entry.name.size());
-
-    // Each display text is built while its entry is at hand, with the width
-    // known so far; the width only grows, so the entries built before the
-    // last time it grew are built again at the end.
-    std::size_t widenedAt = firstNew;
+    entries_.shrink(complete_);  // nothing of a read that was cut short by an exception
+    const std::size_t firstNew = complete_;
+    std::size_t longest = 0;
 
     // A header opens a new template and the lines after it are its body;
     // lines before the first header belong to no template and are dropped.
-    // The body is gathered here and moved into the entry once the template
-    // ends, so that the entry's list is allocated once at its final size.
-    bool open = false;
-    std::size_t longest = 0;
-    std::vector<std::u16string> body;
-    auto closeTemplate = [&]() {
-        if (!open) return;
-        std::vector<std::u16string>& lines = entries.back().lines;
-        lines.reserve(body.size());
-        for (std::u16string& bodyLine : body) lines.push_back(std::move(bodyLine));
-        body.clear();
-    };
-    TemplateLineReader reader(*in, *files_);
-    std::u16string line;
-    while (reader.Next(line)) {
-        HeaderMarks marks;
-        if (IsHeaderLine(line) && (marks = FindHeaderMarks(line)).close != std::u16string::npos) {
-            std::u16string name(line, marks.open + 1, marks.bar - marks.open - 1);
-            std::u16string description(line, marks.bar + 1, marks.close - marks.bar - 1);
-            TrimSpaces(name);
-            TrimSpaces(description);
-            if (!name.empty() && !description.empty()) {
-                closeTemplate();
-                if (name.size() > longest) {
-                    longest = name.size();
-                    if (longest > longestBefore) widenedAt = entries.size();
-                }
-                entries.emplace_back();
-                TemplateEntry& entry = entries.back();
-                entry.name = std::move(name);
-                entry.description = std::move(description);
-                entry.displayText =
-                    MakeDisplayText(entry.name, entry.description, std::max(longest, longestBefore) + 2);
-                open = true;
-                continue;
-            }
+    textfile::LineCursor lines(text);
+    textfile::TextLine line;
+    // The next "[" at or after the line: lines without one, most of a file,
+    // are told to the header test as such, which then need not search them.
+    std::size_t bracket = 0;
+    while (lines.Next(line)) {
+        if (bracket < line.start) bracket = Find(text, line.start, u'[');
+        bracketFree_ = bracket < line.start + line.text.size() ? std::u16string_view() : line.text;
+        if (!IsHeaderLine(line.text)) continue;
+        const HeaderMarks marks = FindHeaderMarks(line.text);
+        if (marks.close == std::u16string_view::npos) continue;
+        std::u16string_view name = line.text.substr(marks.open + 1, marks.bar - marks.open - 1);
+        std::u16string_view description = line.text.substr(marks.bar + 1, marks.close - marks.bar - 1);
+        const std::u16string_view givenName = name;
+        const std::u16string_view givenDescription = description;
+        TrimSpaces(name);
+        TrimSpaces(description);
+        if (name.empty() || description.empty() || !Inside(name, givenName) ||
+            !Inside(description, givenDescription)) {
+            continue;
         }
-        if (open) body.push_back(std::move(line));
+        // The header line becomes the display text: the name moves to its
+        // start and the description to two units after the name, both only
+        // ever to the left; the width comes once the whole file is read.
+        char16_t* header = text_.data() + start + line.start;
+        std::memmove(header, name.data(), name.size() * sizeof(char16_t));
+        std::memmove(header + name.size() + 2, description.data(), description.size() * sizeof(char16_t));
+        longest = std::max(longest, name.size());
+        entries_.push_back(
+            Entry{U32(start + line.start), U32(line.number), kInPlace, U32(name.size()), U32(description.size())});
     }
-    closeTemplate();
+    bracketFree_ = std::u16string_view();
 
+    fileTexts_.push_back(File{path, start, start + size});
     // One name column for the whole set, so that descriptions line up across
-    // files: earlier entries are widened when this file brings a longer name.
-    const std::size_t width = std::max(longest, longestBefore) + 2;
-    const std::size_t from = longest > longestBefore ? 0 : firstNew;
-    for (std::size_t i = from; i < widenedAt; ++i) {
-        entries[i].displayText = MakeDisplayText(entries[i].name, entries[i].description, width);
+    // files: earlier entries are built again when this file brings a longer name.
+    const bool wider = longest + 2 > width_;
+    if (!BuildDisplayTexts(wider ? 0 : firstNew, firstNew, wider ? longest + 2 : width_)) {
+        fileTexts_.pop_back();
+        entries_.shrink(complete_);
+        text_.Truncate(start);
+        return -1;
     }
+    bytesRead_ += bytesRead;
+    complete_ = entries_.size();
     return 0;
 }
 
+bool CodeTemplateSet::BuildDisplayTexts(std::size_t from, std::size_t firstNew, std::size_t width) {
+    // First where each text goes: in its header line when that is long
+    // enough, else in the overflow buffer, which must stay in the budget.
+    // Nothing is changed before that is known.
+    std::vector<char> inPlace(entries_.size() - from);
+    std::size_t overflowUnits = from == 0 ? 0 : overflow_.size();
+    for (std::size_t i = from; i < entries_.size(); ++i) {
+        const Entry& entry = entries_[i];
+        const std::size_t needed = width + entry.descriptionLength + 1;
+        bool fits = false;
+        if (entry.overflow == kInPlace) {
+            const File& file = i >= firstNew ? fileTexts_.back() : FileOf(entry);
+            const std::u16string_view text(text_.data(), file.end);
+            fits = std::min(Find(text, entry.header, u'\n'), file.end) - entry.header >= needed;
+        }
+        inPlace[i - from] = fits;
+        if (!fits) overflowUnits += needed;
+    }
+    if (overflowUnits > kOverflowBudget) return false;
+
+    // When all are built anew, the old overflow buffer is read while a new
+    // one fills; otherwise only new entries are built, none of which is in it.
+    std::u16string rebuilt;
+    std::u16string& out = from == 0 ? rebuilt : overflow_;
+    out.reserve(overflowUnits);
+    char16_t* const text = text_.data();
+    for (std::size_t i = from; i < entries_.size(); ++i) {
+        Entry& entry = entries_[i];
+        const std::size_t nameLength = entry.nameLength;
+        const std::size_t descriptionLength = entry.descriptionLength;
+        const char16_t* name = DisplayData(entry);
+        const char16_t* description = name + (i >= firstNew ? nameLength + 2 : width_);
+        if (inPlace[i - from]) {
+            // The description moves first (right or left), then the padding
+            // fills where it may have stood.
+            char16_t* at = text + entry.header;
+            std::memmove(at + width, description, descriptionLength * sizeof(char16_t));
+            std::fill(at + nameLength, at + width, u' ');
+            at[width + descriptionLength] = u'\0';
+        } else {
+            const std::size_t at = out.size();
+            out.append(name, nameLength);
+            out.append(width - nameLength, u' ');
+            out.append(description, descriptionLength);
+            out += u'\0';
+            entry.overflow = U32(at);
+        }
+    }
+    if (from == 0) overflow_.swap(rebuilt);
+    width_ = width;
+    return true;
+}
+
+CodeTemplateSet::Origin CodeTemplateSet::OriginOf(int index) const {
+    if (index < 0 || index >= GetCount()) return {};
+    const Entry& entry = entries_[static_cast<std::size_t>(index)];
+    return {FileOf(entry).path, entry.headerLine};
+}
+
 int CodeTemplateSet::ReadSetFile(const std::u16string& extension, std::vector<std::u16string>& paths) {
-    std::unique_ptr<std::istream> in = files_->Open(files_->SetFilePath());
-    if (!in) return -1;
+    std::u16string text;
+    if (ReadConfigText(*files_, files_->SetFilePath(), kByteBudget, text) != textfile::ReadResult::Read) return -1;
     paths.clear();
     const std::u16string folder = files_->FolderPath();
+    // Each line lists at most one path.
+    PathIndex listed(paths, static_cast<std::size_t>(std::count(text.begin(), text.end(), u'\n')) + 1);
 
-    TemplateLineReader reader(*in, *files_);
-    std::u16string line;
-    while (reader.Next(line)) {
-        std::size_t equals = line.rfind(u'=');
-        if (equals == std::u16string::npos) continue;
-        std::u16string name = line.substr(0, equals);
+    textfile::LineCursor lines(text);
+    textfile::TextLine line;
+    while (lines.Next(line)) {
+        const std::size_t equals = line.text.rfind(u'=');
+        if (equals == std::u16string_view::npos) continue;
+        std::u16string_view name = line.text.substr(0, equals);
         TrimSpaces(name);
         if (name.empty()) continue;
-        std::u16string items = line.substr(equals + 1);
+        std::u16string_view items = line.text.substr(equals + 1);
         TrimSpaces(items);
         if (items.empty()) continue;
 
         bool matches = false;
-        std::size_t position = 0;
-        for (;;) {
-            std::size_t separator = items.find(u';', position);
-            std::u16string item = items.substr(position, separator == std::u16string::npos ? std::u16string::npos
-                                                                                            : separator - position);
+        for (std::size_t position = 0;;) {
+            const std::size_t separator = items.find(u';', position);
+            std::u16string_view item = items.substr(position, separator == std::u16string_view::npos
+                                                                  ? std::u16string_view::npos
+                                                                  : separator - position);
             TrimSpaces(item);
             if (item.empty()) break;
             if (item == extension || item == u"*") {
                 matches = true;
                 break;
             }
-            if (separator == std::u16string::npos) break;
+            if (separator == std::u16string_view::npos) break;
             position = separator + 1;
         }
         if (!matches) continue;
 
-        std::u16string path = folder + name;
-        if (std::find(paths.begin(), paths.end(), path) == paths.end()) paths.push_back(std::move(path));
+        std::u16string path;
+        path.reserve(folder.size() + name.size());
+        path.append(folder).append(name);
+        paths.push_back(std::move(path));
+        if (!listed.Add(paths.size() - 1)) paths.pop_back();
     }
     return 0;
 }

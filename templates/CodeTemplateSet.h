@@ -8,16 +8,30 @@
 // last "="; an item is a document extension (compared exactly) or "*".
 // A template file holds templates, each opened by a header line with
 // "[name | description]" somewhere in it and followed by its body lines.
+//
+// Each file's text is kept once, as UTF-16, and an entry is a set of ranges
+// into it; a display text takes the place of its header line in that text.
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "templates/ChunkedArray.h"
 #include "templates/TemplateEntry.h"
 #include "templates/TemplateFileAccess.h"
+#include "textfile/UnitBuffer.h"
 
 namespace velmora {
 
 class CodeTemplateSet {
 public:
+    // The most bytes of template files one set reads: a set lives in the
+    // host's 32-bit address space and costs up to about seven times its
+    // files' bytes there (see the README). Display texts that do not fit
+    // their header line take at most half as many UTF-16 units beside it.
+    static constexpr std::uint64_t kByteBudget = std::uint64_t{32} << 20;
+    static constexpr std::uint64_t kOverflowBudget = kByteBudget / 2;
+
     // `files` must outlive the set.
     explicit CodeTemplateSet(const TemplateFileAccess& files) : files_(&files) {}
     CodeTemplateSet(const CodeTemplateSet&) = default;
@@ -27,35 +41,87 @@ public:
     virtual int GetCount() const;
     // Copies the entry: 0, or -1 for an index out of range (`entry` untouched).
     virtual int GetEntry(int index, TemplateEntry& entry) const;
-    // The entry's display text; an empty string for an index out of range.
-    virtual const std::u16string& GetDisplayText(int index) const;
+    // The entry's display text, followed in memory by a zero unit; an empty
+    // text for an index out of range. Valid until the set reads another file.
+    virtual std::u16string_view GetDisplayText(int index) const;
     // Index of the first entry whose display text equals `text`, or -1.
-    virtual int FindByDisplayText(std::u16string text) const;
+    virtual int FindByDisplayText(std::u16string_view text) const;
     // Reads CodeSet.ini and every template file that fits the extension:
-    // 0; -1 when CodeSet.ini or a fitting file cannot be opened; -2 when
-    // nothing fits. Appends to the entries already held.
+    // 0; -1 when CodeSet.ini or a fitting file cannot be opened, or when the
+    // fitting files hold more than kByteBudget bytes together (then none of
+    // them is read); -2 when nothing fits. Appends to the entries already held.
     virtual int LoadForExtension(const std::u16string& extension);
     // A "[", a "|" after it and a "]" after that.
-    virtual bool IsHeaderLine(const std::u16string& line) const;
-    // Removes U+0020 at both ends; always 0.
-    virtual int TrimSpaces(std::u16string& text) const;
-    // Appends the file's templates: 0, or -1 when it cannot be opened.
+    virtual bool IsHeaderLine(std::u16string_view line) const;
+    // Narrows `text` to leave out U+0020 at both ends; always 0.
+    virtual int TrimSpaces(std::u16string_view& text) const;
+    // Appends the file's templates: 0, or -1 (and nothing appended) when it
+    // cannot be opened or would take the set past its budget.
     virtual int ReadTemplateFile(const std::u16string& path);
     // Fills `paths` with the full paths of the template files that fit the
     // extension, in CodeSet.ini order without repeats: 0, or -1 (and `paths`
-    // untouched) when CodeSet.ini cannot be opened.
+    // untouched) when CodeSet.ini cannot be opened or is over kByteBudget.
     virtual int ReadSetFile(const std::u16string& extension, std::vector<std::u16string>& paths);
 
     virtual ~CodeTemplateSet() = default;
 
-    std::vector<TemplateEntry> entries;
+    // Where an entry comes from, for messages about it: its template file's
+    // path and the number (from 1) of its header line. Empty and 0 for an
+    // index out of range.
+    struct Origin {
+        std::u16string_view path;
+        std::size_t line = 0;
+    };
+    Origin OriginOf(int index) const;
 
 private:
+    // One template. The offsets are in UTF-16 units into text_. Its header
+    // line holds its display text once its file is read: the name, spaces up
+    // to the width, the description and a zero unit, unless the line is too
+    // short for that; then the display text is in overflow_. Its body is
+    // the lines between its header line and the next header or the end of
+    // its file, found again when it is asked for.
+    struct Entry {
+        std::uint32_t header;      // where the header line starts
+        std::uint32_t headerLine;  // its number in its file, from 1
+        std::uint32_t overflow;    // kInPlace, or where in overflow_
+        std::uint32_t nameLength;
+        std::uint32_t descriptionLength;
+    };
+    static constexpr std::uint32_t kInPlace = 0xFFFFFFFFu;
+
+    // One file read: its path and where its text lies in text_.
+    struct File {
+        std::u16string path;
+        std::size_t start;
+        std::size_t end;
+    };
+
+    // Whether the files the load would read fit in what is left of the
+    // budget; `bytes` is their size. The files after one that cannot be
+    // read do not count.
+    bool FitsTheBudget(const std::vector<std::u16string>& paths, std::uint64_t& bytes) const;
+    bool BuildDisplayTexts(std::size_t from, std::size_t firstNew, std::size_t width);
+    const char16_t* DisplayData(const Entry& entry) const;
+    const File& FileOf(const Entry& entry) const;
+
     const TemplateFileAccess* files_;
+    std::vector<File> fileTexts_;
+    // The text of every file read, one after another.
+    textfile::UnitBuffer text_;
+    std::u16string overflow_;
+    ChunkedArray<Entry> entries_;
+    // The entries of the files read completely: those of a file come into
+    // view together, once their display texts are built.
+    std::size_t complete_ = 0;
+    std::size_t width_ = 0;  // the longest name so far plus two
+    // While a file is read: the line being tested, when it holds no "[".
+    std::u16string_view bracketFree_;
+    std::uint64_t bytesRead_ = 0;
 };
 
 // The display text of an entry: its name padded with U+0020 to `width` UTF-16
 // units, then its description.
-std::u16string MakeDisplayText(const std::u16string& name, const std::u16string& description, std::size_t width);
+std::u16string MakeDisplayText(std::u16string_view name, std::u16string_view description, std::size_t width);
 
 }  // namespace velmora

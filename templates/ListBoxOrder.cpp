@@ -9,13 +9,13 @@ namespace {
 
 constexpr DWORD kListBoxComparison = NORM_IGNORECASE;
 
-const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.data()); }
+const wchar_t* Wide(std::u16string_view text) { return reinterpret_cast<const wchar_t*>(text.data()); }
 
-int Length(const std::u16string& text) { return static_cast<int>(text.size()); }
+int Length(std::u16string_view text) { return static_cast<int>(text.size()); }
 
 // Appends the sort key of `text` to `keys`: its size, or 0 when the locale
 // gives none.
-int AppendSortKey(const std::u16string& text, LCID locale, std::vector<BYTE>& keys) {
+int AppendSortKey(std::u16string_view text, LCID locale, std::vector<BYTE>& keys) {
     const std::size_t start = keys.size();
     // Room for a usual key, so that one call mostly does; asked for its size
     // only when it needs more.
@@ -50,13 +50,13 @@ std::uint64_t KeyHead(const BYTE* key, std::size_t size) {
 
 }  // namespace
 
-std::vector<int> ListBoxOrder(const std::vector<const std::u16string*>& texts, LCID locale) {
+std::vector<int> ListBoxOrder(const std::vector<std::u16string_view>& texts, LCID locale) {
     // One sort key per text, all in one pool: comparing keys byte by byte
     // costs far less than asking the locale at every comparison of the sort.
     std::vector<BYTE> keys;
     std::vector<std::size_t> keyStart(texts.size() + 1, 0);
     for (std::size_t i = 0; i < texts.size(); ++i) {
-        if (AppendSortKey(*texts[i], locale, keys) <= 0) return {};
+        if (AppendSortKey(texts[i], locale, keys) <= 0) return {};
         keyStart[i + 1] = keys.size();
     }
     std::vector<SortItem> items(texts.size());
@@ -77,8 +77,8 @@ std::vector<int> ListBoxOrder(const std::vector<const std::u16string*>& texts, L
     // The list box compares with CompareStringW, not with keys: a pair the
     // two would order differently leaves the ordering to the list box.
     for (std::size_t i = 1; i < order.size(); ++i) {
-        const std::u16string& before = *texts[static_cast<std::size_t>(order[i - 1])];
-        const std::u16string& after = *texts[static_cast<std::size_t>(order[i])];
+        const std::u16string_view before = texts[static_cast<std::size_t>(order[i - 1])];
+        const std::u16string_view after = texts[static_cast<std::size_t>(order[i])];
         if (CompareStringW(locale, kListBoxComparison, Wide(before), Length(before), Wide(after), Length(after)) ==
             CSTR_GREATER_THAN)
             return {};

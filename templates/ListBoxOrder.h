@@ -3,7 +3,7 @@
 // locale's comparison with case ignored, equal strings in the order given.
 #include <windows.h>
 
-#include <string>
+#include <string_view>
 #include <vector>
 
 namespace velmora {
@@ -11,6 +11,6 @@ namespace velmora {
 // Indexes into `texts` in the list box's order, for a list box whose locale
 // (LB_GETLOCALE) is `locale`. Empty when the locale cannot order them, in
 // which case only the list box itself can. The texts hold no NUL.
-std::vector<int> ListBoxOrder(const std::vector<const std::u16string*>& texts, LCID locale);
+std::vector<int> ListBoxOrder(const std::vector<std::u16string_view>& texts, LCID locale);
 
 }  // namespace velmora

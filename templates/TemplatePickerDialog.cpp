@@ -10,7 +10,9 @@
 namespace velmora {
 
 namespace {
-const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+// The set keeps a zero unit after each display text, so a view's data is a
+// NUL-terminated string.
+const wchar_t* Wide(std::u16string_view text) { return reinterpret_cast<const wchar_t*>(text.data()); }
 }  // namespace
 
 TemplatePickerDialog::TemplatePickerDialog() : ModalDialog(IDD_TEMPLATE_PICKER) {}
@@ -33,12 +35,12 @@ INT_PTR TemplatePickerDialog::OnInitDialog(LPARAM) {
 void TemplatePickerDialog::Fill() {
     const int count = templateSet->GetCount();
     if (count <= 0) return;
-    std::vector<const std::u16string*> texts;
+    std::vector<std::u16string_view> texts;
     texts.reserve(static_cast<std::size_t>(count));
     std::size_t textBytes = 0;
     for (int index = 0; index < count; ++index) {
-        texts.push_back(&templateSet->GetDisplayText(index));
-        textBytes += (texts.back()->size() + 1) * sizeof(wchar_t);
+        texts.push_back(templateSet->GetDisplayText(index));
+        textBytes += (texts.back().size() + 1) * sizeof(wchar_t);
     }
     const std::vector<int> order = ListBoxOrder(texts, static_cast<LCID>(SendMessageW(listBox, LB_GETLOCALE, 0, 0)));
 
@@ -47,11 +49,11 @@ void TemplatePickerDialog::Fill() {
     SendMessageW(listBox, WM_SETREDRAW, FALSE, 0);
     SendMessageW(listBox, LB_INITSTORAGE, static_cast<WPARAM>(count), static_cast<LPARAM>(textBytes));
     if (order.empty()) {
-        for (const std::u16string* text : texts) SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(*text)));
+        for (std::u16string_view text : texts) SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(text)));
     } else {
         for (int index : order)
             SendMessageW(listBox, LB_INSERTSTRING, static_cast<WPARAM>(-1),
-                         reinterpret_cast<LPARAM>(Wide(*texts[static_cast<std::size_t>(index)])));
+                         reinterpret_cast<LPARAM>(Wide(texts[static_cast<std::size_t>(index)])));
     }
     SendMessageW(listBox, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(listBox, nullptr, TRUE);

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <climits>
-#include <fstream>
 
 #include "platform/ConfigFiles.h"
 
@@ -15,30 +14,24 @@ std::u16string WindowsTemplateFiles::SetFilePath() const { return ToU16(config::
 
 std::u16string WindowsTemplateFiles::FolderPath() const { return ToU16(config::FolderPath()); }
 
-std::unique_ptr<std::istream> WindowsTemplateFiles::Open(const std::u16string& path) const {
-    auto in = std::make_unique<std::ifstream>(config::OpenForReading(ToWide(path)));
-    if (!in->is_open()) return nullptr;
-    return in;
+bool WindowsTemplateFiles::FileSize(const std::u16string& path, std::uint64_t& size) const {
+    return config::FileSize(ToWide(path), size);
 }
 
-void WindowsTemplateFiles::ToUtf16(std::string_view bytes, std::u16string& text) const {
-    // A line longer than an int can count is cut there.
+textfile::ReadResult WindowsTemplateFiles::ReadBytes(const std::u16string& path, std::uint64_t limit,
+                                                     std::string& bytes) const {
+    return config::ReadWholeFile(ToWide(path), limit, bytes);
+}
+
+std::size_t WindowsTemplateFiles::ToUtf16(std::string_view bytes, char16_t* out) const {
+    // Text longer than an int can count is cut there; the readers' budget
+    // keeps files far below it. No ANSI code page gives more than one UTF-16
+    // unit for a byte, so the room given is always enough.
     const int length = bytes.size() > INT_MAX ? INT_MAX : static_cast<int>(bytes.size());
-    if (length == 0) {
-        text.clear();
-        return;
-    }
-    // One byte never gives more than one UTF-16 unit in an ANSI code page.
-    text.resize(static_cast<std::size_t>(length));
-    int units = MultiByteToWideChar(CP_THREAD_ACP, 0, bytes.data(), length, reinterpret_cast<wchar_t*>(&text[0]),
-                                    length);
-    if (units == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-        units = MultiByteToWideChar(CP_THREAD_ACP, 0, bytes.data(), length, nullptr, 0);
-        text.resize(static_cast<std::size_t>(units));
-        units = MultiByteToWideChar(CP_THREAD_ACP, 0, bytes.data(), length, reinterpret_cast<wchar_t*>(&text[0]),
-                                    units);
-    }
-    text.resize(static_cast<std::size_t>(units > 0 ? units : 0));
+    if (length == 0) return 0;
+    const int units =
+        MultiByteToWideChar(CP_THREAD_ACP, 0, bytes.data(), length, reinterpret_cast<wchar_t*>(out), length);
+    return units > 0 ? static_cast<std::size_t>(units) : 0;
 }
 
 }  // namespace velmora

@@ -1,7 +1,7 @@
 #pragma once
 // The template readers' files on Windows: the configuration folder under the
-// user's application data, files opened by their UTF-16 path in the C
-// runtime's text mode, lines converted with the thread locale's ANSI code page.
+// user's application data, files read whole by their UTF-16 path, text
+// converted with the thread locale's ANSI code page.
 #include <string>
 
 #include "templates/TemplateFileAccess.h"
@@ -12,8 +12,9 @@ class WindowsTemplateFiles final : public TemplateFileAccess {
 public:
     std::u16string SetFilePath() const override;
     std::u16string FolderPath() const override;
-    std::unique_ptr<std::istream> Open(const std::u16string& path) const override;
-    void ToUtf16(std::string_view bytes, std::u16string& text) const override;
+    bool FileSize(const std::u16string& path, std::uint64_t& size) const override;
+    textfile::ReadResult ReadBytes(const std::u16string& path, std::uint64_t limit, std::string& bytes) const override;
+    std::size_t ToUtf16(std::string_view bytes, char16_t* out) const override;
 };
 
 // wchar_t is the 16-bit UTF-16 unit on Windows: the two string types convert
@@ -21,7 +22,7 @@ public:
 inline std::u16string ToU16(const std::wstring& text) {
     return std::u16string(reinterpret_cast<const char16_t*>(text.data()), text.size());
 }
-inline std::wstring ToWide(const std::u16string& text) {
+inline std::wstring ToWide(std::u16string_view text) {
     return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size());
 }
 

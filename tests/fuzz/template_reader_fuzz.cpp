@@ -87,11 +87,12 @@ void CheckInput(const std::string& input) {
         for (Model& m : ModelOf(raws[i])) expected.push_back(std::move(m));
     }
 
-    Check(set.entries.size() == expected.size());
+    const std::vector<velmora::TemplateEntry> entries = velmora::testing::Entries(set);
+    Check(entries.size() == expected.size());
     std::size_t longest = 0;
     for (const Model& m : expected) longest = std::max(longest, m.name.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        const velmora::TemplateEntry& entry = set.entries[i];
+        const velmora::TemplateEntry& entry = entries[i];
         Check(entry.name == Latin1(expected[i].name));
         Check(entry.description == Latin1(expected[i].description));
         Check(entry.lines.size() == expected[i].lines.size());

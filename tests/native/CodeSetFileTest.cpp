@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdint>
+#include <map>
 
 #include "templates/CodeTemplateSet.h"
 #include "tests/native/TemplateTestFiles.h"
@@ -11,6 +13,8 @@ namespace {
 
 using testing::MemoryTemplateFiles;
 using namespace std::string_literals;
+
+constexpr std::uint64_t kBudget = CodeTemplateSet::kByteBudget;
 
 std::vector<std::u16string> FullPaths(const std::vector<std::u16string>& names) {
     std::vector<std::u16string> paths;
@@ -106,6 +110,30 @@ TEST(SetFile, LongLineAndCodePageBytes) {
     EXPECT_EQ(paths[0], MemoryTemplateFiles::kFolder + testing::Latin1(name));
 }
 
+TEST(SetFile, RepeatsAreFoundInLinearTime) {
+    // 100,000 distinct names, each listed again further down, some on lines
+    // that fit only through "*": a search of the list for every line would
+    // take billions of comparisons here.
+    constexpr int kNames = 100000;
+    std::string setFile;
+    for (int i = 0; i < kNames; ++i) setFile += "name" + std::to_string(i) + ".txt=*\n";
+    for (int i = kNames - 1; i >= 0; i -= 3) setFile += "name" + std::to_string(i) + ".txt = h;cpp\n";
+    setFile += "last.txt=cpp\n";
+    MemoryTemplateFiles files;
+    files.SetFile(setFile);
+    CodeTemplateSet set(files);
+    std::vector<std::u16string> paths;
+    ASSERT_EQ(set.ReadSetFile(u"cpp", paths), 0);
+    ASSERT_EQ(paths.size(), static_cast<std::size_t>(kNames) + 1);
+    for (int i : {0, 1, 4711, kNames - 1}) {
+        EXPECT_EQ(paths[static_cast<std::size_t>(i)], FullPaths({testing::Latin1("name" + std::to_string(i) + ".txt")})[0]);
+    }
+    EXPECT_EQ(paths.back(), FullPaths({u"last.txt"})[0]);
+    // The command ends with its result: the first file named is missing.
+    EXPECT_EQ(set.LoadForExtension(u"cpp"), -1);
+    EXPECT_EQ(files.opened.size(), 3u) << "CodeSet.ini twice, then the first template file only";
+}
+
 struct LoadCase {
     const char* label;
     bool hasSetFile;
@@ -114,6 +142,7 @@ struct LoadCase {
     int result;
     std::vector<std::u16string> names;   // entries after loading, in order
     std::vector<std::u16string> opened;  // files opened after CodeSet.ini
+    std::map<std::u16string, std::uint64_t> sizes = {};  // sizes reported instead of the real ones
 };
 
 class LoadResults : public ::testing::TestWithParam<LoadCase> {};
@@ -125,10 +154,11 @@ TEST_P(LoadResults, ReportAndRead) {
     files.AddTemplate(u"a.txt", "[a1|first]\nbody\n[a2|second]\n");
     files.AddTemplate(u"b.txt", "[b1|third]\n");
     files.AddTemplate(u"empty.txt", "no header here\n");
+    for (const auto& [name, size] : c.sizes) files.reportedSizes[MemoryTemplateFiles::kFolder + name] = size;
     CodeTemplateSet set(files);
     EXPECT_EQ(set.LoadForExtension(c.extension), c.result);
     std::vector<std::u16string> names;
-    for (const TemplateEntry& entry : set.entries) names.push_back(entry.name);
+    for (const TemplateEntry& entry : testing::Entries(set)) names.push_back(entry.name);
     EXPECT_EQ(names, c.names);
     std::vector<std::u16string> expectedOpened{files.SetFilePath()};
     for (const std::u16string& name : c.opened) expectedOpened.push_back(MemoryTemplateFiles::kFolder + name);
@@ -151,7 +181,17 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{"missing first file", true, "missing.txt=cpp\na.txt=cpp\n", u"cpp", -1, {}, {u"missing.txt"}},
         LoadCase{"tab in the name names a missing file", true, "a.txt\t=cpp\n", u"cpp", -1, {}, {u"a.txt\t"}},
         LoadCase{"file named twice is read once", true, "a.txt=cpp\na.txt=*\n", u"cpp", 0, {u"a1", u"a2"},
-                 {u"a.txt"}}),
+                 {u"a.txt"}},
+        // The budget is judged from the sizes before any file is read.
+        LoadCase{"one file over the budget", true, "a.txt=cpp\n", u"cpp", -1, {}, {}, {{u"a.txt", kBudget + 1}}},
+        LoadCase{"files over the budget together", true, "a.txt=cpp\nb.txt=cpp\n", u"cpp", -1, {}, {},
+                 {{u"a.txt", kBudget / 2 + 1}, {u"b.txt", kBudget / 2}}},
+        LoadCase{"files filling the budget exactly", true, "a.txt=cpp\nb.txt=cpp\n", u"cpp", 0, {u"a1", u"a2", u"b1"},
+                 {u"a.txt", u"b.txt"}, {{u"a.txt", kBudget / 2}, {u"b.txt", kBudget / 2}}},
+        LoadCase{"files after a missing one do not count", true, "missing.txt=cpp\na.txt=cpp\n", u"cpp", -1, {},
+                 {u"missing.txt"}, {{u"a.txt", kBudget * 2}}},
+        LoadCase{"files that do not fit do not count", true, "a.txt=cs\nb.txt=cpp\n", u"cpp", 0, {u"b1"},
+                 {u"b.txt"}, {{u"a.txt", kBudget * 2}}}),
     [](const ::testing::TestParamInfo<LoadCase>& info) {
         std::string name;
         for (const char* p = info.param.label; *p; ++p) name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';

@@ -34,8 +34,8 @@ const char kTemplates[] = "// [for | loop]\nfor (;;) {\n}\n// [if | condition]\n
 // Files saved as UTF-8 (one- to three-byte sequences here), so that a line
 // can hold characters beyond ISO 8859-1.
 struct Utf8Files : MemoryTemplateFiles {
-    void ToUtf16(std::string_view bytes, std::u16string& text) const override {
-        text.clear();
+    std::size_t ToUtf16(std::string_view bytes, char16_t* out) const override {
+        std::size_t length = 0;
         for (std::size_t i = 0; i < bytes.size();) {
             const unsigned char lead = static_cast<unsigned char>(bytes[i]);
             const std::size_t trail = lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
@@ -43,9 +43,10 @@ struct Utf8Files : MemoryTemplateFiles {
             for (std::size_t k = 1; k <= trail && i + k < bytes.size(); ++k) {
                 unit = (unit << 6) | (bytes[i + k] & 0x3Fu);
             }
-            text += static_cast<char16_t>(unit);
+            out[length++] = static_cast<char16_t>(unit);
             i += 1 + trail;
         }
+        return length;
     }
 };
 

@@ -1,9 +1,9 @@
 // The number rules of GuidSet.ini.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
-#include <sstream>
-#include <streambuf>
+#include <locale>
 #include <string>
 
 #include "guid/GuidSetFormat.h"
@@ -11,9 +11,33 @@
 namespace velmora::guid {
 namespace {
 
-TEST(GuidSetFormat, ReadingClampsWhatTheStreamExtracts) {
+using namespace std::string_literals;
+
+// Hands out its bytes `piece` at a time, as a file read in small pieces does.
+class PiecewiseSource : public textfile::ByteSource {
+public:
+    PiecewiseSource(std::string bytes, std::size_t piece) : bytes_(std::move(bytes)), piece_(piece) {}
+    std::size_t Read(char* buffer, std::size_t capacity) override {
+        const std::size_t count = std::min({capacity, piece_, bytes_.size() - position_});
+        bytes_.copy(buffer, count, position_);
+        position_ += count;
+        return count;
+    }
+
+private:
+    std::string bytes_;
+    std::size_t piece_;
+    std::size_t position_ = 0;
+};
+
+int Read(const std::string& content, std::size_t piece) {
+    PiecewiseSource source(content, piece);
+    return ReadGuidFormat(source);
+}
+
+TEST(GuidSetFormat, ReadingClampsWhatAStreamWouldExtract) {
     struct Case {
-        const char* content;
+        std::string content;
         int expected;
     };
     const Case cases[] = {
@@ -32,6 +56,8 @@ TEST(GuidSetFormat, ReadingClampsWhatTheStreamExtracts) {
         {"1 4", 1},
         {"2\n4", 2},
         {"0x3", 0},
+        {std::string(100000, ' ') + "3", 3},
+        {std::string(100000, '0') + "2", 2},
         // Nothing readable: 0.
         {"", 0},
         {"   \n", 0},
@@ -40,17 +66,26 @@ TEST(GuidSetFormat, ReadingClampsWhatTheStreamExtracts) {
         {"-", 0},
         {"+", 0},
         {"- 3", 0},
+        {"\0" "3"s, 0},
+        {"\xa0" "3", 0},
+        // Ctrl-Z ends the text.
+        {"\x1a" "3", 0},
+        {" \x1a 3", 0},
+        {"3\x1a" "4", 3},
+        {"-\x1a" "4", 0},
         // Too large for an int: the bound of the sign, then the clamp.
         {"2147483647", 4},
         {"2147483648", 4},
         {"99999999999999999999999", 4},
         {"-2147483648", 0},
         {"-99999999999999999999999", 0},
+        {"-" + std::string(100000, '9'), 0},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string("content: \"") + c.content + "\"");
-        std::istringstream in(c.content);
-        EXPECT_EQ(ReadGuidFormat(in), c.expected);
+        SCOPED_TRACE("content: " + ::testing::PrintToString(c.content.substr(0, 30)));
+        for (std::size_t piece : {std::size_t{1}, std::size_t{7}, c.content.size() + 1}) {
+            EXPECT_EQ(Read(c.content, piece), c.expected) << "read " << piece << " bytes at a time";
+        }
     }
 }
 
@@ -60,12 +95,10 @@ TEST(GuidSetFormat, ClampKeepsTheFiveFormats) {
 }
 
 TEST(GuidSetFormat, WritingGivesTheBareNumber) {
-    for (int format = 0; format < 5; ++format) {
-        std::ostringstream out;
-        ASSERT_TRUE(WriteGuidFormat(out, format));
-        EXPECT_EQ(out.str(), std::to_string(format));
-        std::istringstream back(out.str());
-        EXPECT_EQ(ReadGuidFormat(back), format);
+    for (int format : {0, 1, 2, 3, 4, -7, 12, INT_MIN, INT_MAX}) {
+        const std::string text = GuidFormatText(format);
+        EXPECT_EQ(text, std::to_string(format));
+        EXPECT_EQ(Read(text, text.size()), ClampGuidFormat(format));
     }
 }
 
@@ -75,44 +108,10 @@ TEST(GuidSetFormat, NumbersAreNotGroupedWhateverTheGlobalLocale) {
         char do_thousands_sep() const override { return ','; }
         std::string do_grouping() const override { return "\3"; }
     };
-    std::ostringstream out;
-    out.imbue(std::locale(std::locale::classic(), new Grouping));
-    ASSERT_TRUE(WriteGuidFormat(out, 1234));
-    EXPECT_EQ(out.str(), "1234");
-    std::istringstream in("1,234");
-    in.imbue(std::locale(std::locale::classic(), new Grouping));
-    EXPECT_EQ(ReadGuidFormat(in), 1);
-}
-
-// A stream buffer that refuses every character, as a full disk would.
-class RefusingBuffer : public std::streambuf {
-protected:
-    int_type overflow(int_type) override { return traits_type::eof(); }
-};
-
-// One that takes the characters but fails to flush them.
-class FailingSyncBuffer : public std::streambuf {
-public:
-    FailingSyncBuffer() { setp(storage, storage + sizeof storage); }
-
-protected:
-    int sync() override { return -1; }
-
-private:
-    char storage[16];
-};
-
-TEST(GuidSetFormat, WritingReportsAStreamThatFails) {
-    RefusingBuffer refusing;
-    std::ostream refused(&refusing);
-    EXPECT_FALSE(WriteGuidFormat(refused, 3));
-
-    FailingSyncBuffer failingSync;
-    std::ostream unflushed(&failingSync);
-    EXPECT_FALSE(WriteGuidFormat(unflushed, 3));
-
-    std::ostream noBuffer(nullptr);
-    EXPECT_FALSE(WriteGuidFormat(noBuffer, 3));
+    const std::locale previous = std::locale::global(std::locale(std::locale::classic(), new Grouping));
+    EXPECT_EQ(GuidFormatText(1234), "1234");
+    EXPECT_EQ(Read("1,234", 5), 1);
+    std::locale::global(previous);
 }
 
 }  // namespace

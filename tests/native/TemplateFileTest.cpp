@@ -36,7 +36,7 @@ TEST_P(LineRules, BodyLines) {
     Loaded loaded("[t|d]\n" + c.raw);
     ASSERT_EQ(loaded.result, 0);
     ASSERT_EQ(loaded.set.GetCount(), 1);
-    EXPECT_EQ(loaded.set.entries[0].lines, c.lines);
+    EXPECT_EQ(testing::Entries(loaded.set)[0].lines, c.lines);
 }
 
 INSTANTIATE_TEST_SUITE_P(TextMode, LineRules, ::testing::ValuesIn(testing::LineCases()),
@@ -62,13 +62,13 @@ TEST_P(HeaderRules, NameDescriptionOrBody) {
     EXPECT_EQ(loaded.set.IsHeaderLine(testing::Latin1(c.line)), c.isHeaderLine);
     if (c.opens) {
         ASSERT_EQ(loaded.set.GetCount(), 2);
-        EXPECT_TRUE(loaded.set.entries[0].lines.empty());
-        EXPECT_EQ(loaded.set.entries[1].name, c.name);
-        EXPECT_EQ(loaded.set.entries[1].description, c.description);
-        EXPECT_EQ(loaded.set.entries[1].lines, std::vector<std::u16string>{u"after"});
+        EXPECT_TRUE(testing::Entries(loaded.set)[0].lines.empty());
+        EXPECT_EQ(testing::Entries(loaded.set)[1].name, c.name);
+        EXPECT_EQ(testing::Entries(loaded.set)[1].description, c.description);
+        EXPECT_EQ(testing::Entries(loaded.set)[1].lines, std::vector<std::u16string>{u"after"});
     } else {
         ASSERT_EQ(loaded.set.GetCount(), 1);
-        EXPECT_EQ(loaded.set.entries[0].lines, (std::vector<std::u16string>{testing::Latin1(c.line), u"after"}))
+        EXPECT_EQ(testing::Entries(loaded.set)[0].lines, (std::vector<std::u16string>{testing::Latin1(c.line), u"after"}))
             << "a line that opens nothing is kept untrimmed in the body";
     }
 }
@@ -115,7 +115,7 @@ void PrintTo(const Template& t, std::ostream* out) {
 
 std::vector<Template> Templates(const CodeTemplateSet& set) {
     std::vector<Template> result;
-    for (const TemplateEntry& e : set.entries) result.push_back({e.name, e.description, e.lines});
+    for (const TemplateEntry& e : testing::Entries(set)) result.push_back({e.name, e.description, e.lines});
     return result;
 }
 
@@ -159,7 +159,34 @@ TEST(TemplateFile, MissingFileLeavesEntriesUnchanged) {
     ASSERT_EQ(loaded.set.GetCount(), 1);
     EXPECT_EQ(loaded.set.ReadTemplateFile(MemoryTemplateFiles::kFolder + std::u16string(u"missing.txt")), -1);
     ASSERT_EQ(loaded.set.GetCount(), 1);
-    EXPECT_EQ(loaded.set.entries[0].displayText, u"a  one");
+    EXPECT_EQ(testing::Entries(loaded.set)[0].displayText, u"a  one");
+}
+
+TEST(TemplateFile, OverTheBudgetNothingIsAppended) {
+    // A file too large for what is left of the budget, and one whose display
+    // texts would overflow their header lines by more than the overflow
+    // budget (one long name widens every short header's text).
+    Loaded loaded("[a|one]\nbody\n");
+    const std::u16string folder = MemoryTemplateFiles::kFolder;
+    loaded.files.AddTemplate(u"big.txt", "[b|two]\n");
+    loaded.files.reportedSizes[folder + u"big.txt"] = CodeTemplateSet::kByteBudget;
+    std::string wide = "[" + std::string(5000, 'w') + "|wide]\n";
+    while (wide.size() < 40000) wide += "[s|t]\n";
+    loaded.files.AddTemplate(u"wide.txt", wide);
+    for (const char16_t* name : {u"big.txt", u"wide.txt"}) {
+        EXPECT_EQ(loaded.set.ReadTemplateFile(folder + name), -1) << ::testing::PrintToString(std::u16string(name));
+        ASSERT_EQ(loaded.set.GetCount(), 1);
+        EXPECT_EQ(loaded.set.GetDisplayText(0), u"a  one");
+    }
+    // What was left stays usable: a later file reads as if they never had been.
+    loaded.files.AddTemplate(u"next.txt", "[abc|three]\nx\n");
+    ASSERT_EQ(loaded.set.ReadTemplateFile(folder + u"next.txt"), 0);
+    const std::vector<TemplateEntry> entries = testing::Entries(loaded.set);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].displayText, u"a    one");
+    EXPECT_EQ(entries[0].lines, std::vector<std::u16string>{u"body"});
+    EXPECT_EQ(entries[1].displayText, u"abc  three");
+    EXPECT_EQ(entries[1].lines, std::vector<std::u16string>{u"x"});
 }
 
 TEST(TemplateFile, LinesBeforeTheFirstHeaderOfALaterFileStayOut) {
@@ -170,8 +197,8 @@ TEST(TemplateFile, LinesBeforeTheFirstHeaderOfALaterFileStayOut) {
     CodeTemplateSet set(files);
     ASSERT_EQ(set.LoadForExtension(u"cpp"), 0);
     ASSERT_EQ(set.GetCount(), 2);
-    EXPECT_EQ(set.entries[0].lines, std::vector<std::u16string>{u"body"});
-    EXPECT_EQ(set.entries[1].lines, std::vector<std::u16string>{u"x"});
+    EXPECT_EQ(testing::Entries(set)[0].lines, std::vector<std::u16string>{u"body"});
+    EXPECT_EQ(testing::Entries(set)[1].lines, std::vector<std::u16string>{u"x"});
 }
 
 TEST(TemplateFile, MegabyteLinesWithoutLineEnd) {
@@ -179,10 +206,10 @@ TEST(TemplateFile, MegabyteLinesWithoutLineEnd) {
     std::string name(1 << 20, 'n');
     Loaded loaded("[" + name + "|d]\n" + body);
     ASSERT_EQ(loaded.set.GetCount(), 1);
-    EXPECT_EQ(loaded.set.entries[0].name.size(), name.size());
-    ASSERT_EQ(loaded.set.entries[0].lines.size(), 1u);
-    EXPECT_EQ(loaded.set.entries[0].lines[0].size(), body.size());
-    EXPECT_EQ(loaded.set.entries[0].displayText.size(), name.size() + 2 + 1);
+    EXPECT_EQ(testing::Entries(loaded.set)[0].name.size(), name.size());
+    ASSERT_EQ(testing::Entries(loaded.set)[0].lines.size(), 1u);
+    EXPECT_EQ(testing::Entries(loaded.set)[0].lines[0].size(), body.size());
+    EXPECT_EQ(testing::Entries(loaded.set)[0].displayText.size(), name.size() + 2 + 1);
 }
 
 struct DisplayCase {
@@ -206,9 +233,9 @@ TEST_P(DisplayTexts, OneWidthForTheWholeSet) {
     CodeTemplateSet set(files);
     ASSERT_EQ(set.LoadForExtension(u"cpp"), 0);
     std::vector<std::u16string> texts;
-    for (int i = 0; i < set.GetCount(); ++i) texts.push_back(set.GetDisplayText(i));
+    for (int i = 0; i < set.GetCount(); ++i) texts.emplace_back(set.GetDisplayText(i));
     EXPECT_EQ(texts, c.displayTexts);
-    for (const TemplateEntry& entry : set.entries) {
+    for (const TemplateEntry& entry : testing::Entries(set)) {
         EXPECT_EQ(entry.displayText.compare(0, entry.name.size(), entry.name), 0)
             << "a display text starts with the full name";
     }
@@ -269,7 +296,7 @@ TEST(TrimSpaces, OnlyTheSpaceCharacter) {
     MemoryTemplateFiles files;
     CodeTemplateSet set(files);
     for (const Case& c : cases) {
-        std::u16string text = c.in;
+        std::u16string_view text = c.in;
         EXPECT_EQ(set.TrimSpaces(text), 0);
         EXPECT_EQ(text, c.out) << ::testing::PrintToString(c.in);
     }

@@ -124,11 +124,11 @@ public:
     using CodeTemplateSet::CodeTemplateSet;
     mutable int headerCalls = 0;
     mutable int trimCalls = 0;
-    bool IsHeaderLine(const std::u16string& line) const override {
+    bool IsHeaderLine(std::u16string_view line) const override {
         ++headerCalls;
         return line.compare(0, 2, u"@@") == 0 && CodeTemplateSet::IsHeaderLine(line);
     }
-    int TrimSpaces(std::u16string& text) const override {
+    int TrimSpaces(std::u16string_view& text) const override {
         ++trimCalls;
         return CodeTemplateSet::TrimSpaces(text);
     }
@@ -142,7 +142,7 @@ TEST(ReadTemplateFile, UsesTheObjectsHeaderTestAndTrim) {
     EXPECT_EQ(set.headerCalls, 3);
     EXPECT_EQ(set.trimCalls, 2) << "name and description of the one header";
     ASSERT_EQ(set.GetCount(), 1);
-    EXPECT_EQ(set.entries[0].name, u"b");
+    EXPECT_EQ(testing::Entries(set)[0].name, u"b");
 }
 
 TEST(ReadSetFile, UsesTheObjectsTrim) {

@@ -1,14 +1,13 @@
 #pragma once
-// In-memory configuration folder for the template readers' native tests,
-// fuzzers and benchmark, and the line cases that the Windows tests check
-// against the real C runtime with real files.
+// In-memory configuration folder for the template readers' native tests and
+// fuzzers, and the line cases that the Windows tests check with real files.
+#include <cstdint>
 #include <map>
-#include <memory>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "templates/CodeTemplateSet.h"
 #include "templates/TemplateFileAccess.h"
 
 namespace velmora::testing {
@@ -41,7 +40,10 @@ public:
 
     // Raw file contents by full path; CodeSet.ini is at SetFilePath().
     std::map<std::u16string, std::string> files;
-    // Every path Open was asked for, in order.
+    // Sizes to report instead of the contents' own, by full path: a file of
+    // gigabytes without its bytes.
+    std::map<std::u16string, std::uint64_t> reportedSizes;
+    // Every path whose bytes were asked for, in order.
     mutable std::vector<std::u16string> opened;
 
     void SetFile(std::string raw) { files[SetFilePath()] = std::move(raw); }
@@ -49,17 +51,33 @@ public:
 
     std::u16string SetFilePath() const override { return FolderPath() + u"CodeSet.ini"; }
     std::u16string FolderPath() const override { return kFolder; }
-    std::unique_ptr<std::istream> Open(const std::u16string& path) const override {
-        opened.push_back(path);
+    bool FileSize(const std::u16string& path, std::uint64_t& size) const override {
         auto found = files.find(path);
-        if (found == files.end()) return nullptr;
-        return std::make_unique<std::istringstream>(TextModeBytes(found->second));
+        if (found == files.end()) return false;
+        auto reported = reportedSizes.find(path);
+        size = reported != reportedSizes.end() ? reported->second : found->second.size();
+        return true;
     }
-    void ToUtf16(std::string_view bytes, std::u16string& text) const override {
-        text.resize(bytes.size());
-        for (std::size_t i = 0; i < bytes.size(); ++i) text[i] = static_cast<unsigned char>(bytes[i]);
+    textfile::ReadResult ReadBytes(const std::u16string& path, std::uint64_t limit, std::string& bytes) const override {
+        opened.push_back(path);
+        std::uint64_t size = 0;
+        if (!FileSize(path, size)) return textfile::ReadResult::CannotOpen;
+        if (size > limit) return textfile::ReadResult::TooLarge;
+        bytes = files.at(path);
+        return textfile::ReadResult::Read;
+    }
+    std::size_t ToUtf16(std::string_view bytes, char16_t* out) const override {
+        for (std::size_t i = 0; i < bytes.size(); ++i) out[i] = static_cast<unsigned char>(bytes[i]);
+        return bytes.size();
     }
 };
+
+// Every entry of a set, in index order, as GetEntry copies it.
+inline std::vector<TemplateEntry> Entries(const CodeTemplateSet& set) {
+    std::vector<TemplateEntry> entries(static_cast<std::size_t>(set.GetCount()));
+    for (int i = 0; i < set.GetCount(); ++i) set.GetEntry(i, entries[static_cast<std::size_t>(i)]);
+    return entries;
+}
 
 // How a file's raw bytes divide into body lines. Both builds read these
 // through ReadTemplateFile after a header line "[t|d]\n": natively through

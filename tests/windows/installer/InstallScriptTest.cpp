@@ -19,6 +19,7 @@
 #include "support/HostFixture.h"
 #include "support/TestEnvironment.h"
 #include "templates/CodeTemplateSet.h"
+#include "tests/native/TemplateTestFiles.h"
 #include "templates/WindowsTemplateFiles.h"
 
 namespace velmora::test {
@@ -190,7 +191,7 @@ TEST_F(InstallerTest, StarterTemplatesLoadForTheirLanguages) {
         CodeTemplateSet set(files);
         ASSERT_EQ(set.LoadForExtension(c.extension), c.result);
         std::vector<std::u16string> names;
-        for (const TemplateEntry& entry : set.entries) {
+        for (const TemplateEntry& entry : testing::Entries(set)) {
             names.push_back(entry.name);
             EXPECT_FALSE(entry.description.empty());
             EXPECT_FALSE(entry.lines.empty()) << Narrow(ToWide(entry.name)) << " has no body";

@@ -8,11 +8,17 @@
 
 #include "host/ImportPatch.h"
 
+#include <psapi.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "addin/Connect.h"
 #include "support/DebugOutputCapture.h"
+#include "templates/CodeTemplateSet.h"
 #include "support/HostFixture.h"
 #include "tests/windows/templates/TemplateTestSupport.h"
 
@@ -297,6 +303,67 @@ TEST_F(CodeTemplateTest, ReadFailureShowsTheMessageBox) {
         EXPECT_EQ(seen.icons, 0);
         EXPECT_EQ(seen.owner, nullptr);
         ExpectNothingInserted();
+    }
+}
+
+// Makes `relative` a file of `size` bytes that starts with `head`; the rest
+// is a hole in a sparse file, so that it costs no disk and no time to make.
+void WriteLargeFile(ConfigFolderFiles& files, const std::wstring& relative, const std::string& head,
+                    std::uint64_t size) {
+    files.Write(relative, head);
+    HANDLE file = CreateFileW((files.Folder() + relative).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD returned = 0;
+    DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(size);
+    EXPECT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file));
+    CloseHandle(file);
+}
+
+PROCESS_MEMORY_COUNTERS MemoryCounters() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return counters;
+}
+
+TEST_F(CodeTemplateTest, TemplateFilesOverTheBudgetAreNotRead) {
+    // The files that serve a document are sized up before any is read: over
+    // the budget, the command fails as for an unreadable file and reads
+    // nothing, so the process's peak memory does not move.
+    const std::uint64_t budget = CodeTemplateSet::kByteBudget;
+    struct Case {
+        const char* label;
+        std::string setFile;
+        std::vector<std::pair<std::wstring, std::uint64_t>> files;
+    };
+    const Case cases[] = {
+        {"one file of 200 MB", "cpp.txt=cpp\nhuge.txt=cpp\n", {{L"huge.txt", std::uint64_t{200} << 20}}},
+        {"three files over the budget together", "a.txt=cpp\nb.txt=*\nc.txt=h;cpp\n",
+         {{L"a.txt", budget / 3 + 1}, {L"b.txt", budget / 3 + 1}, {L"c.txt", budget / 3 + 1}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        files.Write(L"CodeSet.ini", c.setFile);
+        for (const auto& [name, size] : c.files) WriteLargeFile(files, name, "[big | file]\nbody\n", size);
+        const PROCESS_MEMORY_COUNTERS before = MemoryCounters();
+        DialogDriver driver(PressOkButton());
+        EXPECT_EQ(addIn.Object().CodeTemplate(), -1);
+        const DialogSeen& seen = driver.Seen();
+        const PROCESS_MEMORY_COUNTERS after = MemoryCounters();
+        ASSERT_TRUE(seen.appeared);
+        EXPECT_EQ(seen.caption, L"Code Template");
+        EXPECT_EQ(seen.texts, std::vector<std::wstring>{kReadFailure});
+        ExpectNothingInserted();
+        EXPECT_TRUE(HoldsNoHostObjects(host));
+        // The peak working set is a true peak under Wine too (PeakPagefileUsage
+        // is not): reading even the smallest of these files would raise it
+        // by far more than 8 MB.
+        EXPECT_LE(after.PeakWorkingSetSize,
+                  std::max<SIZE_T>(before.PeakWorkingSetSize, before.WorkingSetSize + (SIZE_T{8} << 20)));
+        for (const auto& file : c.files) files.Remove(file.first);
     }
 }
 

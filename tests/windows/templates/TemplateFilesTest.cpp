@@ -52,7 +52,7 @@ TEST_F(TemplateFilesTest, TextModeLinesMatchTheNativeReading) {
         CodeTemplateSet set(access);
         ASSERT_EQ(set.ReadTemplateFile(access.FolderPath() + u"lines.txt"), 0);
         ASSERT_EQ(set.GetCount(), 1);
-        EXPECT_EQ(set.entries[0].lines, c.lines);
+        EXPECT_EQ(testing::Entries(set)[0].lines, c.lines);
     }
 }
 
@@ -74,7 +74,7 @@ TEST_F(TemplateFilesTest, ShiftJisUnderAJapaneseThreadLocale) {
     CodeTemplateSet set(access);
     ASSERT_EQ(set.LoadForExtension(u"cpp"), 0);
     ASSERT_EQ(set.GetCount(), 1) << "the trail bytes \"[|]\" of a double-byte line open no template";
-    const TemplateEntry& entry = set.entries[0];
+    const TemplateEntry entry = testing::Entries(set)[0];
     EXPECT_EQ(entry.name, U16(L"ループ"));
     EXPECT_EQ(entry.description, U16(L"繰り返し"));
     ASSERT_EQ(entry.lines.size(), 3u);
@@ -93,8 +93,8 @@ TEST_F(TemplateFilesTest, SameBytesUnderAWesternThreadLocale) {
     ASSERT_EQ(set.LoadForExtension(u"cpp"), 0);
     // Code page 1252 reads 0x83 as U+0192, and the marks are real marks.
     ASSERT_EQ(set.GetCount(), 2);
-    EXPECT_EQ(set.entries[1].name, u"\u0192");
-    EXPECT_EQ(set.entries[1].description, u"\u0192");
+    EXPECT_EQ(testing::Entries(set)[1].name, u"\u0192");
+    EXPECT_EQ(testing::Entries(set)[1].description, u"\u0192");
 }
 
 TEST_F(TemplateFilesTest, TemplateFileNamedOutsideTheProcessCodePage) {
@@ -109,7 +109,7 @@ TEST_F(TemplateFilesTest, TemplateFileNamedOutsideTheProcessCodePage) {
     CodeTemplateSet set(access);
     ASSERT_EQ(set.LoadForExtension(u"cpp"), 0);
     ASSERT_EQ(set.GetCount(), 1);
-    EXPECT_EQ(set.entries[0].lines, std::vector<std::u16string>{u"body"});
+    EXPECT_EQ(testing::Entries(set)[0].lines, std::vector<std::u16string>{u"body"});
 }
 
 TEST_F(TemplateFilesTest, SeveralFilesShareOneNameColumn) {
@@ -119,7 +119,7 @@ TEST_F(TemplateFilesTest, SeveralFilesShareOneNameColumn) {
     CodeTemplateSet set(access);
     ASSERT_EQ(set.LoadForExtension(u"cs"), 0);
     std::vector<std::u16string> texts;
-    for (int i = 0; i < set.GetCount(); ++i) texts.push_back(set.GetDisplayText(i));
+    for (int i = 0; i < set.GetCount(); ++i) texts.emplace_back(set.GetDisplayText(i));
     EXPECT_EQ(texts, (std::vector<std::u16string>{u"if        condition", u"for       loop", u"property  get and set"}));
 }
 
@@ -168,7 +168,7 @@ TEST(Samples, TheDemoConfigurationOffersTheIntendedTemplates) {
         CodeTemplateSet set(access);
         ASSERT_EQ(set.LoadForExtension(c.extension), 0);
         std::vector<std::u16string> names;
-        for (const TemplateEntry& entry : set.entries) {
+        for (const TemplateEntry& entry : testing::Entries(set)) {
             names.push_back(entry.name);
             EXPECT_FALSE(entry.lines.empty()) << Narrow(ToWide(entry.name));
         }

@@ -11,16 +11,27 @@
 namespace velmora::test {
 namespace {
 
-// Entries whose order differs from the list's sorted order.
-CodeTemplateSet MakeSet(const testing::MemoryTemplateFiles& files) {
-    CodeTemplateSet set(files);
-    for (const char16_t* text : {u"charlie", u"alpha", u"bravo", u"alpha"}) {
-        TemplateEntry entry;
-        entry.displayText = text;
-        set.entries.push_back(entry);
+// Entries whose order differs from the list's sorted order: a set that
+// answers the picker's three questions from a list of display texts.
+class ListedSet : public CodeTemplateSet {
+public:
+    ListedSet() : CodeTemplateSet(NoFiles()) {}
+    int GetCount() const override { return static_cast<int>(texts_.size()); }
+    std::u16string_view GetDisplayText(int index) const override { return texts_.at(static_cast<std::size_t>(index)); }
+    int FindByDisplayText(std::u16string_view text) const override {
+        for (std::size_t i = 0; i < texts_.size(); ++i) {
+            if (texts_[i] == text) return static_cast<int>(i);
+        }
+        return -1;
     }
-    return set;
-}
+
+private:
+    static const testing::MemoryTemplateFiles& NoFiles() {
+        static const testing::MemoryTemplateFiles files{};
+        return files;
+    }
+    const std::vector<std::u16string> texts_{u"charlie", u"alpha", u"bravo", u"alpha"};
+};
 
 struct Outcome {
     INT_PTR endCode;
@@ -38,8 +49,7 @@ Outcome RunPicker(const CodeTemplateSet* set, DialogDriver::Action action) {
 }
 
 TEST(TemplatePicker, EndCodesAndChosenIndex) {
-    testing::MemoryTemplateFiles files;
-    const CodeTemplateSet set = MakeSet(files);
+    const ListedSet set;
     struct Case {
         const char* label;
         DialogDriver::Action action;
@@ -111,8 +121,7 @@ TEST(TemplatePicker, WithoutASetTheListStaysEmpty) {
 }
 
 TEST(TemplatePicker, NoItemIsSelectedAtFirst) {
-    testing::MemoryTemplateFiles files;
-    const CodeTemplateSet set = MakeSet(files);
+    const ListedSet set;
     LRESULT selection = 0;
     Outcome outcome = RunPicker(&set, [&](DialogSeen& seen) {
         selection = SendMessageW(seen.list, LB_GETCURSEL, 0, 0);

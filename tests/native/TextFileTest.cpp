@@ -1,0 +1,143 @@
+// The byte-level text layer under every configuration reader: the search for
+// a unit, the text-mode rules, the conversion of a whole file, and lines.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/native/TemplateTestFiles.h"
+#include "textfile/FindUnit.h"
+#include "textfile/LineCursor.h"
+#include "textfile/TextDecoding.h"
+#include "textfile/TextMode.h"
+
+namespace velmora::testing {
+namespace {
+
+using namespace std::string_literals;
+
+TEST(FindUnit, AgreesWithAPlainSearchAtEveryPositionAndLength) {
+    // Words of four units are tested at once: the unit must be found in any
+    // lane, after any number of whole words, and not past the end.
+    for (std::size_t size = 0; size <= 21; ++size) {
+        for (std::size_t at = 0; at <= size; ++at) {
+            std::u16string text(size + 4, u'x');  // units beyond `size` must not be seen
+            if (at < text.size()) text[at] = u'[';
+            const char16_t* found = textfile::FindUnit(text.data(), text.data() + size, u'[');
+            EXPECT_EQ(found - text.data(), static_cast<std::ptrdiff_t>(at)) << "size " << size << ", at " << at;
+        }
+    }
+    const std::u16string lanes = u"\u5b00\u005b\uff5b\u015b[";  // other units sharing a byte with "["
+    EXPECT_EQ(textfile::FindUnit(lanes.data(), lanes.data() + lanes.size(), u'[') - lanes.data(), 1);
+}
+
+TEST(TextMode, BytesAndUnitsFollowTheModel) {
+    const std::string inputs[] = {
+        ""s, "a"s, "\r"s, "\n"s, "\r\n"s, "\r\r\n"s, "\r\r\r\n\n"s, "a\rb\r\nc\r"s, "\x1a"s, "ab\x1a\r\ncd"s,
+        "a\r\x1a\n"s, "\r\n\r\n\r\n"s, "x\0\r\n\0"s, std::string(100, '\r') + "\n", "\n\r" + std::string(70000, 'z'),
+    };
+    for (const std::string& input : inputs) {
+        SCOPED_TRACE(::testing::PrintToString(input.substr(0, 40)));
+        const std::string expected = TextModeBytes(input);
+        std::string bytes = input;
+        bytes.resize(textfile::ApplyTextMode(bytes.data(), bytes.size()));
+        EXPECT_EQ(bytes, expected);
+        std::u16string units = Latin1(input);
+        units.resize(textfile::ApplyTextMode(units.data(), units.size()));
+        EXPECT_EQ(units, Latin1(expected));
+    }
+}
+
+TEST(LineCursor, LinesFollowTheReadingRules) {
+    struct Case {
+        std::u16string text;
+        std::vector<std::u16string> lines;
+    };
+    const Case cases[] = {
+        {u"", {}},
+        {u"\n", {u""}},
+        {u"a\nb", {u"a", u"b"}},
+        {u"a\nb\n", {u"a", u"b"}},
+        {u"\n\n", {u"", u""}},
+        {u"ab\0cd\nef"s, {u"ab", u"ef"}},
+        {u"\0\n\0"s, {u"", u""}},
+        {u"a\0b\0c\nd\0"s, {u"a", u"d"}},
+        {u"a\rb\n", {u"a\rb"}},
+        {std::u16string(100000, u'q') + u"\n", {std::u16string(100000, u'q')}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.text.substr(0, 20)));
+        textfile::LineCursor cursor(c.text);
+        textfile::TextLine line;
+        std::vector<std::u16string> lines;
+        std::size_t start = 0;
+        while (cursor.Next(line)) {
+            EXPECT_EQ(line.number, lines.size() + 1);
+            EXPECT_EQ(line.start, start);
+            EXPECT_TRUE(line.end == c.text.size() || c.text[line.end] == u'\n');
+            lines.emplace_back(line.text);
+            start = line.end + 1;
+        }
+        EXPECT_EQ(lines, c.lines);
+        EXPECT_FALSE(cursor.Next(line)) << "stays at the end";
+    }
+}
+
+// A double-byte code page as Wine converts one: a lead byte (0x81) takes the
+// next byte as its trail whatever it is; alone at the end it gives U+30FB.
+class LeadByteCodePage : public textfile::CodePage {
+public:
+    mutable int calls = 0;
+    std::size_t ToUtf16(std::string_view bytes, char16_t* out) const override {
+        ++calls;
+        char16_t* written = out;
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            const unsigned char c = static_cast<unsigned char>(bytes[i]);
+            if (c != 0x81) {
+                *written++ = c;
+            } else if (i + 1 < bytes.size()) {
+                *written++ = static_cast<char16_t>(0x8100 | static_cast<unsigned char>(bytes[++i]));
+            } else {
+                *written++ = u'\u30fb';
+            }
+        }
+        return static_cast<std::size_t>(written - out);
+    }
+};
+
+std::vector<std::u16string> Lines(const std::u16string& text) {
+    std::vector<std::u16string> lines;
+    textfile::LineCursor cursor(text);
+    textfile::TextLine line;
+    while (cursor.Next(line)) lines.emplace_back(line.text);
+    return lines;
+}
+
+TEST(DecodeText, ConvertsOnceAndReadsAsIfLineByLine) {
+    struct Case {
+        std::string raw;
+        std::vector<std::u16string> lines;  // each line converted by itself
+        int calls;
+    };
+    const Case cases[] = {
+        {"a\r\nb\x81q\nc"s, {u"a", u"b\u8171", u"c"}, 1},
+        {"\x81" "ab\n\x1a\x81"s, {u"\u8161b"}, 1},
+        // The lead byte would take the LF or the zero byte: line by line.
+        {"x\x81\r\ny\n"s, {u"x\u30fb", u"y"}, 1 + 2},
+        {"x\x81\0\x81\nz"s, {u"x\u30fb", u"z"}, 1 + 2},
+        {"\x81\n\x81\n"s, {u"\u30fb", u"\u30fb"}, 1 + 2},
+        {"\0a\x81\0"s, {u""}, 1 + 1},  // a line cut to nothing is still a line
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.raw));
+        LeadByteCodePage codePage;
+        std::string bytes = c.raw;
+        std::u16string text;
+        textfile::DecodeText(bytes, codePage, text);
+        EXPECT_EQ(Lines(text), c.lines);
+        EXPECT_EQ(codePage.calls, c.calls);
+    }
+}
+
+}  // namespace
+}  // namespace velmora::testing

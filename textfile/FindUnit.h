@@ -1,0 +1,77 @@
+#pragma once
+// Finding a code unit in a run of text. Every line passes through here for
+// its LF and every line with a "[" for "|" and "]", so the search is the
+// readers' inner loop: eight UTF-16 units are compared at once where the
+// processor has SSE2 (every x86-64 one), four at once in a 64-bit word
+// elsewhere.
+#include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#include <emmintrin.h>
+#define VELMORA_FIND_SSE2 1
+#endif
+
+namespace velmora::textfile {
+
+// The first `unit` in [begin, end), or `end`.
+inline const char* FindUnit(const char* begin, const char* end, char unit) {
+    const void* found = std::memchr(begin, static_cast<unsigned char>(unit), static_cast<std::size_t>(end - begin));
+    return found ? static_cast<const char*>(found) : end;
+}
+
+namespace detail {
+
+// Compares blocks of units with `a` and `b` and returns the first block that
+// holds either; the caller finishes unit by unit from there.
+inline const char16_t* SkipBlocksWithout(const char16_t* p, const char16_t* end, char16_t a, char16_t b) {
+#ifdef VELMORA_FIND_SSE2
+    const __m128i repeatedA = _mm_set1_epi16(static_cast<short>(a));
+    const __m128i repeatedB = _mm_set1_epi16(static_cast<short>(b));
+    for (; end - p >= 8; p += 8) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i hits = _mm_or_si128(_mm_cmpeq_epi16(block, repeatedA), _mm_cmpeq_epi16(block, repeatedB));
+        if (_mm_movemask_epi8(hits) != 0) break;
+    }
+#else
+    // A 64-bit word XORed with a unit repeated has a zero 16-bit lane exactly
+    // where the unit stands, and (x - 0x0001...) & ~x & 0x8000... is non-zero
+    // exactly when some lane is zero.
+    constexpr std::uint64_t kLow = 0x0001000100010001u;
+    constexpr std::uint64_t kHigh = 0x8000800080008000u;
+    const std::uint64_t repeatedA = kLow * a;
+    const std::uint64_t repeatedB = kLow * b;
+    for (; end - p >= 4; p += 4) {
+        std::uint64_t word;
+        std::memcpy(&word, p, sizeof word);
+        const std::uint64_t x = word ^ repeatedA;
+        const std::uint64_t y = word ^ repeatedB;
+        if ((((x - kLow) & ~x) | ((y - kLow) & ~y)) & kHigh) break;
+    }
+#endif
+    return p;
+}
+
+}  // namespace detail
+
+// The first unit in [begin, end) that is `a` or `b`, or `end`: one pass
+// where two searches would each read the text.
+inline const char16_t* FindEither(const char16_t* begin, const char16_t* end, char16_t a, char16_t b) {
+    const char16_t* p = detail::SkipBlocksWithout(begin, end, a, b);
+    while (p < end && *p != a && *p != b) ++p;
+    return p;
+}
+
+// The first `unit` in [begin, end), or `end`.
+inline const char16_t* FindUnit(const char16_t* begin, const char16_t* end, char16_t unit) {
+    return FindEither(begin, end, unit, unit);
+}
+
+inline char* FindUnit(char* begin, char* end, char unit) {
+    return const_cast<char*>(FindUnit(static_cast<const char*>(begin), end, unit));
+}
+inline char16_t* FindUnit(char16_t* begin, char16_t* end, char16_t unit) {
+    return const_cast<char16_t*>(FindUnit(static_cast<const char16_t*>(begin), end, unit));
+}
+
+}  // namespace velmora::textfile

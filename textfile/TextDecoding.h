@@ -1,0 +1,31 @@
+#pragma once
+// From a configuration file's raw bytes to its text as UTF-16, ready to be
+// walked line by line (LineCursor).
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace velmora::textfile {
+
+// The ANSI code page the 8-bit text is written in.
+class CodePage {
+public:
+    virtual ~CodePage() = default;
+    // Converts 8-bit text to UTF-16 into `out`, which has room for one unit
+    // per byte, and returns the number of units written.
+    virtual std::size_t ToUtf16(std::string_view bytes, char16_t* out) const = 0;
+};
+
+// The text of a file whose raw bytes are `bytes` (used as working space),
+// written to `out`, which has room for one unit per byte; returns its length.
+// The text-mode rules are applied, then the text is converted by `codePage`
+// in one call for the whole file. Lines read exactly as if each had been
+// converted by itself: should a lead byte of a double-byte code page take
+// the line's LF or a zero byte for its trail, which would merge lines, that
+// file is converted line by line instead.
+std::size_t DecodeText(std::string& bytes, const CodePage& codePage, char16_t* out);
+
+// The same into a string, replacing its contents.
+void DecodeText(std::string& bytes, const CodePage& codePage, std::u16string& text);
+
+}  // namespace velmora::textfile
