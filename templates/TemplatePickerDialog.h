@@ -15,7 +15,7 @@ public:
 
     const CodeTemplateSet* templateSet = nullptr;  // not owned; set before DoModal
     HWND listBox = nullptr;                         // control 203 while the dialog runs
-    int chosenIndex = -1;                           // index into templateSet->entries, -1 for none
+    int chosenIndex = -1;                           // index of the chosen entry in templateSet, -1 for none
 
 protected:
     INT_PTR OnInitDialog(LPARAM initParam) override;

@@ -26,12 +26,11 @@
 #include "resources/resource.h"
 #include "templates/CodeTemplateSet.h"
 #include "templates/TemplatePickerDialog.h"
-#include "templates/WindowsTemplateFiles.h"
+#include "tests/native/TemplateTestFiles.h"
 
 namespace {
 
 using velmora::CodeTemplateSet;
-using velmora::TemplateEntry;
 
 constexpr int kSizes[] = {1000, 10000, 50000};
 constexpr double kTarget = 1.2;
@@ -48,26 +47,27 @@ double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
 
 // Template names and descriptions of the kind people write: identifiers of
 // mixed case, a few words of description; every display text distinct.
-std::vector<TemplateEntry> MakeEntries(int count) {
+// A template file of `count` templates with random names and descriptions,
+// as the user's configuration would hold them.
+std::string MakeTemplateFile(int count) {
     std::mt19937 random(20240601u + static_cast<unsigned>(count));
-    const char16_t* const words[] = {u"loop",  u"guard",  u"class", u"switch", u"try",    u"block", u"counted",
-                                     u"range", u"header", u"test",  u"member", u"static", u"event", u"handler"};
-    const std::u16string letters = u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ_";
-    std::vector<TemplateEntry> entries(static_cast<std::size_t>(count));
-    std::size_t width = 0;
+    const char* const words[] = {"loop",  "guard",  "class", "switch", "try",    "block", "counted",
+                                 "range", "header", "test",  "member", "static", "event", "handler"};
+    const std::string letters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ_";
+    std::string file;
     for (int i = 0; i < count; ++i) {
-        TemplateEntry& entry = entries[static_cast<std::size_t>(i)];
+        std::string name;
         const int length = 3 + static_cast<int>(random() % 10);
-        for (int k = 0; k < length; ++k) entry.name += letters[random() % letters.size()];
-        for (char c : std::to_string(i)) entry.name += static_cast<char16_t>(c);
+        for (int k = 0; k < length; ++k) name += letters[random() % letters.size()];
+        name += std::to_string(i);
+        std::string description;
         for (int k = 0, n = 1 + static_cast<int>(random() % 4); k < n; ++k) {
-            if (k) entry.description += u' ';
-            entry.description += words[random() % (sizeof words / sizeof words[0])];
+            if (k) description += ' ';
+            description += words[random() % (sizeof words / sizeof words[0])];
         }
-        width = std::max(width, entry.name.size());
+        file += "// [" + name + " | " + description + "]\nbody();\n";
     }
-    for (TemplateEntry& entry : entries) entry.displayText = velmora::MakeDisplayText(entry.name, entry.description, width + 2);
-    return entries;
+    return file;
 }
 
 // --- timing the dialog until it is shown -----------------------------------
@@ -217,16 +217,21 @@ int main() {
         return 2;
     }
     const auto* bare = reinterpret_cast<const DLGTEMPLATE*>(bareTemplate.data());
-    velmora::WindowsTemplateFiles files;
 
     std::printf("%9s %10s %10s %12s %10s %8s %10s\n", "templates", "picker ms", "bare ms", "bare+res ms", "before ms",
                 "ratio", "ratio+res");
     double lastRatio = -1;
     for (int count : kSizes) {
+        velmora::testing::MemoryTemplateFiles files;
+        files.SetFile("bench.txt=*\n");
+        files.AddTemplate(u"bench.txt", MakeTemplateFile(count));
         CodeTemplateSet set(files);
-        set.entries = MakeEntries(count);
+        if (set.LoadForExtension(u"cpp") != 0) {
+            std::fprintf(stderr, "picker_fill_bench: the generated templates do not load\n");
+            return 2;
+        }
         std::vector<std::u16string> inSetOrder;
-        for (const TemplateEntry& entry : set.entries) inSetOrder.push_back(entry.displayText);
+        for (int i = 0; i < set.GetCount(); ++i) inSetOrder.emplace_back(set.GetDisplayText(i));
         std::vector<std::u16string> sorted = inSetOrder;
         std::sort(sorted.begin(), sorted.end(), [](const std::u16string& a, const std::u16string& b) {
             return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, Wide(a), -1, Wide(b), -1) == CSTR_LESS_THAN;
