@@ -1,7 +1,7 @@
 # Two commands do everything on a fresh Debian machine (as root):
 #   make demo    build, register the add-in in a private Wine prefix and run the host stand-in
 #   make check   build both builds and run every test
-#   make bench   the benchmarks (the template picker's fill under Wine)
+#   make bench   build the benchmarks without sanitizers and run them (scripts/bench.sh)
 #   make fuzz    every fuzz target for FUZZ_SECONDS each (default 600)
 .PHONY: demo check bench fuzz bootstrap
 
@@ -13,7 +13,7 @@ check: bootstrap
 
 # Benchmarks, each printing its ratio on its last line.
 bench: bootstrap
-	scripts/bench-picker.sh
+	scripts/bench.sh
 
 FUZZ_SECONDS ?= 600
 fuzz: bootstrap
