@@ -6,7 +6,6 @@
 
 #include "platform/DebugLog.h"
 #include "platform/HostOperations.h"
-#include "platform/ShellLauncher.h"
 
 namespace velmora {
 
@@ -71,7 +70,7 @@ int Connect::ProjectExplorer() {
     request.lpVerb = ChooseVerb();
     request.lpFile = folder.c_str();
     request.nShow = SW_SHOWNORMAL;
-    shell::Execute(&request);  // the shell reports its own failures
+    ShellExecuteExW(&request);  // the shell reports its own failures
     return 0;
 }
 

@@ -5,7 +5,6 @@
 #include "explorer/SpecialFolderCatalogue.h"
 #include "explorer/SpecialFolderTable.h"
 #include "platform/DebugLog.h"
-#include "platform/ShellLauncher.h"
 #include "resources/resource.h"
 
 namespace velmora::explorer {
@@ -121,7 +120,7 @@ void SpecialFolderPicker::OpenSelectedEntry() {
     } else {
         request.lpFile = target.file.c_str();
     }
-    shell::Execute(&request);  // the shell reports its own failures
+    ShellExecuteExW(&request);  // the shell reports its own failures
 }
 
 void SpecialFolderPicker::Close() { PostMessageW(Window(), WM_CLOSE, 0, 0); }

@@ -12,17 +12,6 @@ namespace velmora::test {
 
 namespace {
 
-std::vector<shell::LaunchRecord>& LaunchStore() {
-    static std::vector<shell::LaunchRecord> records;
-    return records;
-}
-
-BOOL RecordLaunch(SHELLEXECUTEINFOW* info) {
-    if (!info) return FALSE;
-    LaunchStore().push_back(shell::RecordOf(*info));
-    return TRUE;
-}
-
 constexpr wchar_t kWindowClass[] = L"VelmoraExplorerTestWindow";
 
 LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -126,16 +115,6 @@ bool SetDefaultValue(const wchar_t* keyName, const std::wstring& value, DWORD ty
 }
 
 }  // namespace
-
-ShellLaunches::ShellLaunches() : previous_(shell::SetExecuteFunction(&RecordLaunch)) { LaunchStore().clear(); }
-
-ShellLaunches::~ShellLaunches() {
-    shell::SetExecuteFunction(previous_);
-    LaunchStore().clear();
-}
-
-const std::vector<shell::LaunchRecord>& ShellLaunches::Records() const { return LaunchStore(); }
-void ShellLaunches::Clear() { LaunchStore().clear(); }
 
 ForegroundWindow::ForegroundWindow(bool activate) {
     RegisterPlainClass();

@@ -158,7 +158,7 @@ TEST_F(ProjectExplorerTest, NetworkShareFolderIsPassedUnchangedApartFromTheCut) 
 TEST_F(ProjectExplorerTest, ShellGetsAPlainRequestForTheFolder) {
     EXPECT_EQ(Run(), 0);
     ASSERT_EQ(launches.Records().size(), 1u);
-    const shell::LaunchRecord& request = launches.Records()[0];
+    const host::LaunchRecord& request = launches.Records()[0];
     EXPECT_EQ(request.cbSize, sizeof(SHELLEXECUTEINFOW));
     EXPECT_EQ(request.fMask, 0u);
     EXPECT_EQ(request.hwnd, nullptr);
