@@ -1,13 +1,23 @@
 # Two commands do everything on a fresh Debian machine (as root):
 #   make demo    build, register the add-in in a private Wine prefix and run the host stand-in
 #   make check   build both builds and run every test
-.PHONY: demo check bootstrap
+#   make bench   the benchmarks (the template picker's fill under Wine)
+#   make fuzz    every fuzz target for FUZZ_SECONDS each (default 600)
+.PHONY: demo check bench fuzz bootstrap
 
 demo: bootstrap
 	scripts/demo.sh
 
 check: bootstrap
 	scripts/check.sh
+
+# Benchmarks, each printing its ratio on its last line.
+bench: bootstrap
+	scripts/bench-picker.sh
+
+FUZZ_SECONDS ?= 600
+fuzz: bootstrap
+	scripts/fuzz.sh $(FUZZ_SECONDS)
 
 bootstrap:
 	scripts/bootstrap.sh

@@ -15,6 +15,7 @@ int Stopped(debuglog::Reason reason) {
 
 // Why the dialog ended without the paste button.
 debuglog::Reason DialogEndReason(const GuidSelectDialog& dialog, INT_PTR code) {
+    if (dialog.Failed()) return L"the GUID dialog ended on an internal error";
     if (!dialog.WasShown()) return L"the GUID dialog cannot be shown";
     if (code == GuidSelectDialog::kNoGuidEndCode) return L"no GUID could be made for the dialog";
     return L"the GUID dialog was closed without pasting";
@@ -32,8 +33,8 @@ int Connect::SelectGUID() {
 
     GuidSelectDialog dialog(guidFormat);
     // Only the paste button inserts. The cancel button, a dialog that closed
-    // itself because no GUID could be made, and one that could not be shown
-    // at all change nothing.
+    // itself because no GUID could be made, one whose handler failed and one
+    // that could not be shown at all change nothing.
     const INT_PTR code = dialog.DoModal();
     if (code != IDOK) return Stopped(DialogEndReason(dialog, code));
     int format = -1;

@@ -92,6 +92,7 @@ inline constexpr CLSID CLSID_Connect =
 // {1A4FDA34-CB3B-4835-9258-559A99D31FF8}
 inline constexpr GUID LIBID_VelmoraLib =
     {0x1A4FDA34, 0xCB3B, 0x4835, {0x92, 0x58, 0x55, 0x9A, 0x99, 0xD3, 0x1F, 0xF8}};
+inline constexpr WORD VelmoraLibMajor = 1, VelmoraLibMinor = 0;
 
 }  // namespace velmora
 

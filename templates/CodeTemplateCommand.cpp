@@ -79,6 +79,7 @@ int Connect::CodeTemplate() {
     TemplatePickerDialog picker;
     picker.templateSet = &templates;
     picker.DoModal();
+    if (picker.Failed()) return Stopped(L"the pick list ended on an internal error");
     if (!picker.WasShown()) return Stopped(L"the pick list cannot be shown");
     if (picker.chosenIndex == -1) return Stopped(L"the pick list was closed without a choice");
 

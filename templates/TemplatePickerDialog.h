@@ -22,6 +22,8 @@ protected:
     bool OnCommand(WORD id, WORD code, HWND control) override;
 
 private:
+    // Adds the set's display texts to the list.
+    void Fill();
     void Choose();
     // Ends the dialog once: ending takes the focus from the list, whose
     // notification must not replace the code given first.
