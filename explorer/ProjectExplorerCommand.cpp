@@ -5,13 +5,12 @@
 #include <string>
 
 #include "platform/DebugLog.h"
+#include "platform/KeyState.h"
 #include "platform/HostOperations.h"
 
 namespace velmora {
 
 namespace {
-
-bool KeyIsDown(int virtualKey) { return (GetKeyState(virtualKey) & 0x80) != 0; }
 
 // "Open" shows a plain folder window, "explore" one with the folder tree.
 // Shift or the right mouse button, as held for the input that ran the

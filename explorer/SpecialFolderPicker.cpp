@@ -5,6 +5,7 @@
 #include "explorer/SpecialFolderCatalogue.h"
 #include "explorer/SpecialFolderTable.h"
 #include "platform/DebugLog.h"
+#include "platform/KeyState.h"
 #include "resources/resource.h"
 
 namespace velmora::explorer {
@@ -14,8 +15,6 @@ namespace {
 constexpr int kIconSize = 16;
 constexpr int kImageListCapacity = 64;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
-
-bool KeyIsDown(int virtualKey) { return (GetKeyState(virtualKey) & 0x80) != 0; }
 
 void Stopped(debuglog::Reason reason) { debuglog::CommandStopped(L"ProjectExplorerSp", reason); }
 
