@@ -15,6 +15,7 @@
 
 #include "host/ImportPatch.h"
 #include "host/ShellLaunchRecorder.h"
+#include "platform/KeyState.h"
 
 namespace velmora::test {
 
@@ -65,7 +66,6 @@ private:
     bool held_ = false;
 };
 
-bool KeyStateDown(int virtualKey);
 // Sends a key press or release as input to the display.
 bool SendKey(WORD virtualKey, bool up);
 
