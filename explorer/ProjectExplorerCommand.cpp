@@ -5,16 +5,12 @@
 #include <string>
 
 #include "platform/DebugLog.h"
+#include "platform/KeyState.h"
 #include "platform/HostOperations.h"
-#include "platform/ShellLauncher.h"
 
 namespace velmora {
 
 namespace {
-
-constexpr long kDebuggerBreakMode = 2;
-
-bool KeyIsDown(int virtualKey) { return (GetKeyState(virtualKey) & 0x80) != 0; }
 
 // "Open" shows a plain folder window, "explore" one with the folder tree.
 // Shift or the right mouse button, as held for the input that ran the
@@ -34,19 +30,17 @@ int Stopped(debuglog::Reason reason) {
 
 int Connect::ProjectExplorer() {
     if (!host) return Stopped(L"not connected to the host");
-    long mode = 0;
-    if (FAILED(hostops::GetDebuggerMode(host.Get(), mode))) return Stopped(L"the debugger's mode cannot be read");
-    if (mode == kDebuggerBreakMode) return Stopped(L"the debugger is in break mode");
+    bool inBreakMode = false;
+    if (FAILED(hostops::IsInBreakMode(host.Get(), inBreakMode))) return Stopped(L"the debugger's mode cannot be read");
+    if (inBreakMode) return Stopped(L"the debugger is in break mode");
 
     Microsoft::WRL::ComPtr<IDispatch> solution;
     if (FAILED(hostops::GetSolution(host.Get(), solution))) return Stopped(L"the host gives no solution");
-    VARIANT_BOOL open = VARIANT_FALSE;
-    if (FAILED(dispatch::GetBool(solution.Get(), L"IsOpen", open))) {
-        return Stopped(L"the solution's state cannot be read");
-    }
-    if (open == VARIANT_FALSE) return Stopped(L"no solution is open");
+    bool open = false;
+    if (FAILED(hostops::GetSolutionIsOpen(solution.Get(), open))) return Stopped(L"the solution's state cannot be read");
+    if (!open) return Stopped(L"no solution is open");
     UniqueBstr fullName;
-    if (FAILED(dispatch::GetString(solution.Get(), L"FullName", fullName))) {
+    if (FAILED(hostops::GetSolutionFullName(solution.Get(), fullName))) {
         return Stopped(L"the solution's file name cannot be read");
     }
 
@@ -71,7 +65,7 @@ int Connect::ProjectExplorer() {
     request.lpVerb = ChooseVerb();
     request.lpFile = folder.c_str();
     request.nShow = SW_SHOWNORMAL;
-    shell::Execute(&request);  // the shell reports its own failures
+    ShellExecuteExW(&request);  // the shell reports its own failures
     return 0;
 }
 

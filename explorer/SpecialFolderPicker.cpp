@@ -5,7 +5,7 @@
 #include "explorer/SpecialFolderCatalogue.h"
 #include "explorer/SpecialFolderTable.h"
 #include "platform/DebugLog.h"
-#include "platform/ShellLauncher.h"
+#include "platform/KeyState.h"
 #include "resources/resource.h"
 
 namespace velmora::explorer {
@@ -15,8 +15,6 @@ namespace {
 constexpr int kIconSize = 16;
 constexpr int kImageListCapacity = 64;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
-
-bool KeyIsDown(int virtualKey) { return (GetKeyState(virtualKey) & 0x80) != 0; }
 
 void Stopped(debuglog::Reason reason) { debuglog::CommandStopped(L"ProjectExplorerSp", reason); }
 
@@ -121,7 +119,7 @@ void SpecialFolderPicker::OpenSelectedEntry() {
     } else {
         request.lpFile = target.file.c_str();
     }
-    shell::Execute(&request);  // the shell reports its own failures
+    ShellExecuteExW(&request);  // the shell reports its own failures
 }
 
 void SpecialFolderPicker::Close() { PostMessageW(Window(), WM_CLOSE, 0, 0); }

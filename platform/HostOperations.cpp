@@ -1,5 +1,7 @@
 #include "platform/HostOperations.h"
 
+#include "platform/DteInterfaces.h"
+
 namespace velmora::hostops {
 
 namespace {
@@ -47,28 +49,43 @@ HRESULT AddNamedCommand(IDispatch* commands, IDispatch* addInInstance, BSTR name
     return hr;
 }
 
-HRESULT GetDebuggerMode(IDispatch* dte, long& mode) {
+HRESULT IsInBreakMode(IDispatch* dte, bool& inBreakMode) {
+    inBreakMode = false;
     ComPtr<IDispatch> debugger;
     HRESULT hr = GetRequiredObject(dte, L"Debugger", debugger);
-    if (FAILED(hr)) return hr;
-    return dispatch::GetLong(debugger.Get(), L"CurrentMode", mode);
+    long mode = 0;
+    if (SUCCEEDED(hr)) hr = dispatch::GetLong(debugger.Get(), L"CurrentMode", mode);
+    inBreakMode = SUCCEEDED(hr) && mode == dbgBreakMode;
+    return hr;
 }
 
 bool IsNotInBreakMode(IDispatch* dte) {
-    long mode = 0;
-    return SUCCEEDED(GetDebuggerMode(dte, mode)) && mode != 2;
+    bool inBreakMode = false;
+    return SUCCEEDED(IsInBreakMode(dte, inBreakMode)) && !inBreakMode;
 }
 
 HRESULT GetSolution(IDispatch* dte, ComPtr<IDispatch>& solution) {
     return GetRequiredObject(dte, L"Solution", solution);
 }
 
+HRESULT GetSolutionIsOpen(IDispatch* solution, bool& open) {
+    VARIANT_BOOL value = VARIANT_FALSE;
+    HRESULT hr = dispatch::GetBool(solution, L"IsOpen", value);
+    open = SUCCEEDED(hr) && value != VARIANT_FALSE;
+    return hr;
+}
+
+HRESULT GetSolutionFullName(IDispatch* solution, UniqueBstr& fullName) {
+    return dispatch::GetString(solution, L"FullName", fullName);
+}
+
 bool IsSolutionOpen(IDispatch* dte) {
     ComPtr<IDispatch> solution;
-    VARIANT_BOOL open = VARIANT_FALSE;
-    return SUCCEEDED(GetSolution(dte, solution)) && SUCCEEDED(dispatch::GetBool(solution.Get(), L"IsOpen", open)) &&
-           open != VARIANT_FALSE;
+    bool open = false;
+    return SUCCEEDED(GetSolution(dte, solution)) && SUCCEEDED(GetSolutionIsOpen(solution.Get(), open)) && open;
 }
+
+HRESULT GetDocumentName(IDispatch* document, UniqueBstr& name) { return dispatch::GetString(document, L"Name", name); }
 
 bool FindEditableSelection(IDispatch* dte, EditableSelection& found, debuglog::Reason* whyNot) {
     using debuglog::Tell;

@@ -20,14 +20,20 @@ HRESULT AddNamedCommand(IDispatch* commands, IDispatch* addInInstance, BSTR name
                         BSTR tooltip, bool msoButton, long bitmap,
                         long disabledFlags, ComPtr<IDispatch>& command);
 
-// _DTE.Debugger, then Debugger.CurrentMode.
-HRESULT GetDebuggerMode(IDispatch* dte, long& mode);
+// _DTE.Debugger, then Debugger.CurrentMode compared with break mode.
+HRESULT IsInBreakMode(IDispatch* dte, bool& inBreakMode);
 // Passes when the debugger mode can be read and is not break mode.
 bool IsNotInBreakMode(IDispatch* dte);
 
 HRESULT GetSolution(IDispatch* dte, ComPtr<IDispatch>& solution);
+// _Solution.IsOpen and _Solution.FullName.
+HRESULT GetSolutionIsOpen(IDispatch* solution, bool& open);
+HRESULT GetSolutionFullName(IDispatch* solution, UniqueBstr& fullName);
 // _DTE.Solution, then _Solution.IsOpen.
 bool IsSolutionOpen(IDispatch* dte);
+
+// Document.Name.
+HRESULT GetDocumentName(IDispatch* document, UniqueBstr& name);
 
 // The active document whose selection can take a paste: _DTE.ActiveWindow,
 // Window.Document, Document.ReadOnly (must be false), Document.Selection, and

@@ -7,7 +7,6 @@
 #include "addin/Connect.h"
 #include "addin/TextInsertion.h"
 #include "platform/DebugLog.h"
-#include "platform/Dispatch.h"
 #include "platform/HostOperations.h"
 #include "templates/CodeTemplateSet.h"
 #include "templates/InsertionText.h"
@@ -20,7 +19,6 @@ namespace velmora {
 namespace {
 const wchar_t kReadFailureText[] = L"テンプレートファイルの読込みに失敗しました";
 const wchar_t kReadFailureCaption[] = L"Code Template";
-constexpr long kBreakMode = 2;
 
 int Stopped(debuglog::Reason reason) {
     debuglog::CommandStopped(L"CodeTemplate", reason);
@@ -51,9 +49,9 @@ int LoadStopped(const TracedTemplateSet& templates, int loaded, const WindowsTem
 
 int Connect::CodeTemplate() {
     if (!host) return Stopped(L"not connected to the host");
-    long mode = 0;
-    if (FAILED(hostops::GetDebuggerMode(host.Get(), mode))) return Stopped(L"the debugger's mode cannot be read");
-    if (mode == kBreakMode) return Stopped(L"the debugger is in break mode");
+    bool inBreakMode = false;
+    if (FAILED(hostops::IsInBreakMode(host.Get(), inBreakMode))) return Stopped(L"the debugger's mode cannot be read");
+    if (inBreakMode) return Stopped(L"the debugger is in break mode");
 
     hostops::EditableSelection target;
     debuglog::Reason whyNot = nullptr;
@@ -66,7 +64,7 @@ int Connect::CodeTemplate() {
     std::u16string extension;
     {
         UniqueBstr name;
-        if (FAILED(dispatch::GetString(target.document.Get(), L"Name", name))) {
+        if (FAILED(hostops::GetDocumentName(target.document.Get(), name))) {
             return Stopped(L"the document's name cannot be read");
         }
         extension = ExtensionOf(std::u16string(reinterpret_cast<const char16_t*>(name.get()), SysStringLen(name.get())));

@@ -158,7 +158,7 @@ TEST_F(ProjectExplorerTest, NetworkShareFolderIsPassedUnchangedApartFromTheCut) 
 TEST_F(ProjectExplorerTest, ShellGetsAPlainRequestForTheFolder) {
     EXPECT_EQ(Run(), 0);
     ASSERT_EQ(launches.Records().size(), 1u);
-    const shell::LaunchRecord& request = launches.Records()[0];
+    const host::LaunchRecord& request = launches.Records()[0];
     EXPECT_EQ(request.cbSize, sizeof(SHELLEXECUTEINFOW));
     EXPECT_EQ(request.fMask, 0u);
     EXPECT_EQ(request.hwnd, nullptr);
@@ -246,7 +246,7 @@ TEST_F(ProjectExplorerTest, VerbFollowsShiftAndTheRightButtonHeldDown) {
         }
         for (int key : {VK_SHIFT, VK_RBUTTON}) {
             bool wanted = std::find(c.held.begin(), c.held.end(), key) != c.held.end();
-            ASSERT_EQ(KeyStateDown(key), wanted) << "key " << key << " is in the wrong state before the command";
+            ASSERT_EQ(KeyIsDown(key), wanted) << "key " << key << " is in the wrong state before the command";
         }
         launches.Clear();
         ExecResult result = addIn.Exec(FullCommandName(L"ProjectExplorer"));
@@ -254,8 +254,8 @@ TEST_F(ProjectExplorerTest, VerbFollowsShiftAndTheRightButtonHeldDown) {
         ASSERT_EQ(launches.Records().size(), 1u);
         EXPECT_EQ(launches.Records()[0].verb, c.verb);
     }
-    EXPECT_FALSE(KeyStateDown(VK_SHIFT));
-    EXPECT_FALSE(KeyStateDown(VK_RBUTTON));
+    EXPECT_FALSE(KeyIsDown(VK_SHIFT));
+    EXPECT_FALSE(KeyIsDown(VK_RBUTTON));
 }
 
 // A press that happened but that the thread has not read yet does not
@@ -267,7 +267,7 @@ TEST_F(ProjectExplorerTest, VerbIgnoresAPressTheThreadHasNotRead) {
     ASSERT_TRUE(GetAsyncKeyState(VK_SHIFT) & 0x8000) << "the press did not reach the display";
     ExecResult result = addIn.Exec(FullCommandName(L"ProjectExplorer"));
     SendKey(VK_SHIFT, true);
-    PumpMessages(1000, [] { return !KeyStateDown(VK_SHIFT) && !(GetAsyncKeyState(VK_SHIFT) & 0x8000); });
+    PumpMessages(1000, [] { return !KeyIsDown(VK_SHIFT) && !(GetAsyncKeyState(VK_SHIFT) & 0x8000); });
     EXPECT_EQ(result.result, S_OK);
     ASSERT_EQ(launches.Records().size(), 1u);
     EXPECT_EQ(launches.Records()[0].verb, L"explore");

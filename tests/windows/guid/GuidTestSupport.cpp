@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "framework/UniqueHandle.h"
-#include "guid/GuidMaker.h"
 
 namespace velmora::test {
 
@@ -135,11 +134,12 @@ AppDataRedirect::~AppDataRedirect() {
 namespace {
 std::vector<GeneratorStep> scriptedSteps;
 std::atomic<int> scriptedCalls{0};
-guid::GuidGenerator replacedGenerator = nullptr;
+using GuidFunction = HRESULT(WINAPI*)(GUID*);
+GuidFunction systemGuid = nullptr;
 
 HRESULT WINAPI ScriptedGuid(GUID* out) {
     const int call = scriptedCalls++;
-    if (call >= static_cast<int>(scriptedSteps.size())) return CoCreateGuid(out);
+    if (call >= static_cast<int>(scriptedSteps.size())) return systemGuid(out);
     const GeneratorStep& step = scriptedSteps[static_cast<size_t>(call)];
     if (!IsEqualGUID(step.value, GUID_NULL)) *out = step.value;
     return step.result;
@@ -149,11 +149,15 @@ HRESULT WINAPI ScriptedGuid(GUID* out) {
 ScriptedGenerator::ScriptedGenerator(std::vector<GeneratorStep> steps) {
     scriptedSteps = std::move(steps);
     scriptedCalls = 0;
-    replacedGenerator = guid::SetGuidGenerator(&ScriptedGuid);
+    // Set before the patch goes in: the replacement may call through it at once.
+    systemGuid = &CoCreateGuid;
+    patch_ = std::make_unique<host::ImportPatch>(GetModuleHandleW(nullptr), "ole32.dll", "CoCreateGuid",
+                                                 reinterpret_cast<void*>(&ScriptedGuid));
+    if (!patch_->Installed()) ADD_FAILURE() << "cannot replace this program's calls of CoCreateGuid";
 }
 
 ScriptedGenerator::~ScriptedGenerator() {
-    guid::SetGuidGenerator(replacedGenerator);
+    patch_.reset();
     scriptedSteps.clear();
 }
 

@@ -6,11 +6,13 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "host/ImportPatch.h"
 #include "support/TestEnvironment.h"
 
 namespace velmora::test {
@@ -75,8 +77,9 @@ struct GeneratorStep {
     HRESULT result;
 };
 
-// Replaces the add-in's GUID generator for its lifetime: the n-th call gets
-// the n-th step; once the steps are used up, calls go to CoCreateGuid.
+// Takes CoCreateGuid's place in this program's import table for its
+// lifetime, so the add-in's code meets it: the n-th call gets the n-th step;
+// once the steps are used up, calls go to CoCreateGuid.
 class ScriptedGenerator {
 public:
     explicit ScriptedGenerator(std::vector<GeneratorStep> steps);
@@ -84,6 +87,9 @@ public:
     ScriptedGenerator(const ScriptedGenerator&) = delete;
     ScriptedGenerator& operator=(const ScriptedGenerator&) = delete;
     int Calls() const;
+
+private:
+    std::unique_ptr<host::ImportPatch> patch_;
 };
 
 // Fields as GUID literals read: {data1-data2-data3-data4[0..1]-data4[2..7]}.

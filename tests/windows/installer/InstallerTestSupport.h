@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/RegistrySnapshot.h"
 #include "support/TestEnvironment.h"
 
 namespace velmora::test {
@@ -76,9 +77,6 @@ struct ScriptRun {
 // and returns its exit code and output.
 ScriptRun RunScript(const std::wstring& script, Quoting quoting = Quoting::Double);
 
-// Every key and value beneath root\key, one sorted line each ("sub\key" for a
-// key, "sub\key: name = type:data" for a value); empty when the key is missing.
-std::vector<std::string> DumpKey(HKEY root, const std::wstring& key);
 // The dumps of every key the scripts and regsvr32 write, each line prefixed
 // with its key: the IDE keys, both ProgIDs, the class key and the type library.
 std::vector<std::string> InstallationState();

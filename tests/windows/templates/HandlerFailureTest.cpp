@@ -20,9 +20,7 @@
 
 #include "addin/Connect.h"
 #include "explorer/SpecialFolderTable.h"
-#include "guid/GuidMaker.h"
 #include "host/ImportPatch.h"
-#include "platform/ShellLauncher.h"
 #include "resources/resource.h"
 #include "support/HostFixture.h"
 #include "tests/windows/templates/TemplateTestSupport.h"
@@ -65,17 +63,21 @@ INT_PTR WINAPI DialogBoxFailingAllocations(HINSTANCE instance, LPCWSTR name, HWN
     return result;
 }
 
-// A GUID generator that needs memory for its work, as the GUID dialog's
-// handlers allocate nothing of their own.
+// CoCreateGuid as the add-in's code calls it, needing memory for its work,
+// as the GUID dialog's handlers allocate nothing of their own.
+host::ImportPatch* guidPatch = nullptr;
+
 HRESULT WINAPI AllocatingGenerator(GUID* guid) {
+    using GuidFunction = HRESULT(WINAPI*)(GUID*);
     auto made = std::make_unique<GUID>();
-    const HRESULT result = CoCreateGuid(made.get());
+    const HRESULT result = reinterpret_cast<GuidFunction>(guidPatch->Original())(made.get());
     *guid = *made;
     return result;
 }
 
+// ShellExecuteExW as the add-in's code calls it: counted, without allocating.
 std::atomic<int> shellLaunches{0};
-BOOL CountLaunch(SHELLEXECUTEINFOW*) {
+BOOL WINAPI CountLaunch(SHELLEXECUTEINFOW*) {
     ++shellLaunches;
     return TRUE;
 }
@@ -111,17 +113,17 @@ protected:
         host.SetAnchorColumn(7);
         ASSERT_TRUE(WriteClipboardText(kSentinel));
         ASSERT_TRUE(patch.Installed());
+        ASSERT_TRUE(generatorPatch.Installed());
+        ASSERT_TRUE(shellPatch.Installed());
         dialogBoxPatch = &patch;
-        previousGenerator = guid::SetGuidGenerator(&AllocatingGenerator);
-        previousExecute = shell::SetExecuteFunction(&CountLaunch);
+        guidPatch = &generatorPatch;
     }
 
     void TearDown() override {
         failWholeDialog = false;
         failingThread = 0;
-        shell::SetExecuteFunction(previousExecute);
-        guid::SetGuidGenerator(previousGenerator);
         dialogBoxPatch = nullptr;
+        guidPatch = nullptr;
         HostTest::TearDown();
     }
 
@@ -129,8 +131,10 @@ protected:
     ConnectedAddIn addIn{host};
     host::ImportPatch patch{GetModuleHandleW(nullptr), "user32.dll", "DialogBoxParamW",
                             reinterpret_cast<void*>(&DialogBoxFailingAllocations)};
-    guid::GuidGenerator previousGenerator = nullptr;
-    shell::ExecuteFunction previousExecute = nullptr;
+    host::ImportPatch generatorPatch{GetModuleHandleW(nullptr), "ole32.dll", "CoCreateGuid",
+                                     reinterpret_cast<void*>(&AllocatingGenerator)};
+    host::ImportPatch shellPatch{GetModuleHandleW(nullptr), "shell32.dll", "ShellExecuteExW",
+                                 reinterpret_cast<void*>(&CountLaunch)};
 };
 
 TEST_F(HandlerFailureTest, AllocationFailureInADialogHandlerFailsTheCommandAndInsertsNothing) {
