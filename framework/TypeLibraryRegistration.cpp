@@ -1,6 +1,7 @@
 #include "framework/TypeLibraryRegistration.h"
 
 #include <cwchar>
+#include <windows.h>
 
 #include "framework/UniqueHandle.h"
 
@@ -54,10 +55,12 @@ HRESULT RemoveTypeLibKeys(REFGUID libid, WORD major, WORD minor, LCID locale, SY
     wchar_t versionName[kKeyNameCapacity];
     wchar_t entryName[kKeyNameCapacity];
     wchar_t localeName[kKeyNameCapacity];
-    std::swprintf(libraryName, kKeyNameCapacity, L"TypeLib\\%ls", guidText);
-    std::swprintf(versionName, kKeyNameCapacity, L"%x.%x", major, minor);
-    std::swprintf(localeName, kKeyNameCapacity, L"%lx", static_cast<unsigned long>(locale));
-    std::swprintf(entryName, kKeyNameCapacity, L"%ls\\%ls", localeName, kindName);
+    // user32's formatter: the C runtime's would link a whole printf engine
+    // into the DLL for these four names (each far below its 1024 limit).
+    wsprintfW(libraryName, L"TypeLib\\%s", guidText);
+    wsprintfW(versionName, L"%x.%x", major, minor);
+    wsprintfW(localeName, L"%lx", static_cast<unsigned long>(locale));
+    wsprintfW(entryName, L"%s\\%s", localeName, kindName);
 
     UniqueRegKey library;
     if (RegOpenKeyExW(HKEY_CLASSES_ROOT, libraryName, 0, KEY_READ | KEY_WRITE, library.put()) != ERROR_SUCCESS)
