@@ -63,17 +63,26 @@ Encoding MarkedEncoding(std::string_view bytes, std::size_t& markLength) {
     return Encoding::Ansi;
 }
 
-bool IsUtf8BeyondAscii(std::string_view text) {
-    const unsigned char* at = reinterpret_cast<const unsigned char*>(text.data());
-    const unsigned char* const end = at + text.size();
-    // Plain ASCII is skipped in blocks: most files are nothing else.
-    unsigned char any = 0;
-    while (end - at >= 16) {
+std::size_t AsciiLength(std::string_view text) {
+    const unsigned char* const begin = reinterpret_cast<const unsigned char*>(text.data());
+    const unsigned char* const end = begin + text.size();
+    const unsigned char* at = begin;
+    // In blocks of 64 bytes, which the compiler tests side by side: most
+    // files are nothing but ASCII.
+    while (end - at >= 64) {
         unsigned char block = 0;
-        for (int k = 0; k < 16; ++k) block |= at[k];
+        for (int k = 0; k < 64; ++k) block |= at[k];
         if (block & 0x80) break;
-        at += 16;
+        at += 64;
     }
+    while (at < end && *at < 0x80) ++at;
+    return static_cast<std::size_t>(at - begin);
+}
+
+bool IsUtf8BeyondAscii(std::string_view text) {
+    const unsigned char* at = reinterpret_cast<const unsigned char*>(text.data()) + AsciiLength(text);
+    const unsigned char* const end = reinterpret_cast<const unsigned char*>(text.data()) + text.size();
+    unsigned char any = 0;
     while (at < end) {
         char32_t point = 0;
         std::size_t partial = 0;

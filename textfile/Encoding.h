@@ -18,6 +18,9 @@ enum class Encoding { Ansi, Utf8, Utf16LittleEndian, Utf16BigEndian };
 // mark's length; Ansi and 0 without a mark. Only a mark decides here.
 Encoding MarkedEncoding(std::string_view bytes, std::size_t& markLength);
 
+// How many bytes from the start are ASCII (none above 0x7F).
+std::size_t AsciiLength(std::string_view bytes);
+
 // Whether `bytes` is valid UTF-8 with at least one byte above 0x7F.
 bool IsUtf8BeyondAscii(std::string_view bytes);
 

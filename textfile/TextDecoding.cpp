@@ -76,12 +76,16 @@ std::size_t DecodeText(std::string& bytes, const CodePage& codePage, char16_t* o
         // nor in any ANSI code page, so the rules apply to the bytes.
         char* const start = bytes.data() + markLength;
         const std::string_view text(start, ApplyTextMode(start, bytes.size() - markLength));
-        if (found == Encoding::Utf8 || IsUtf8BeyondAscii(text)) {
+        // Up to its first byte above 0x7F a text is ASCII, which every
+        // reading gives alike and in which no lead byte can take a break.
+        const std::size_t ascii = AsciiLength(text);
+        if (found == Encoding::Utf8 || (ascii < text.size() && IsUtf8BeyondAscii(text.substr(ascii)))) {
             found = Encoding::Utf8;
             size = DecodeUtf8(text, out);
         } else {
             size = codePage.ToUtf16(text, out);
-            if (MayHaveTakenBreaks(text) && CountBreaks(text.data(), text.size()) != CountBreaks(out, size)) {
+            if (ascii < text.size() && MayHaveTakenBreaks(text.substr(ascii)) &&
+                CountBreaks(text.data(), text.size()) != CountBreaks(out, size)) {
                 size = ConvertLineByLine(text, codePage, out);
             }
         }
