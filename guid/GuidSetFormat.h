@@ -12,7 +12,8 @@ namespace velmora::guid {
 // Brings any int into 0 to 4: below 0 gives 0, above 4 gives 4.
 int ClampGuidFormat(int value);
 
-// Reads the stored format from the file's bytes, as text (a Ctrl-Z ends it):
+// Reads the stored format from the file's bytes, as text in the encoding a
+// byte-order mark names (UTF-8 or UTF-16), or 8-bit text; a Ctrl-Z ends it:
 // leading white space (space, tab, LF, VT, FF, CR) is skipped, then an
 // optional sign and decimal digits are read, and whatever follows is ignored.
 // The result is clamped to 0 to 4. Content with no readable number (empty, a

@@ -21,6 +21,7 @@ public:
             if (size_ / kChunk == chunks_.size()) chunks_.emplace_back();
             chunks_[size_ / kChunk].reserve(kChunk);
         }
+        // Within its reserved chunk, no append reallocates.
         chunks_[size_ / kChunk].push_back(value);
         ++size_;
     }

@@ -14,22 +14,14 @@ namespace {
 
 constexpr char16_t kEmpty[] = u"";
 
-// Where a header's "[", the first "|" after it and the first "]" after that
-// stand; npos from the first one missing on.
-struct HeaderMarks {
-    std::size_t open = std::u16string_view::npos;
-    std::size_t bar = std::u16string_view::npos;
-    std::size_t close = std::u16string_view::npos;
-};
-
 std::size_t Find(std::u16string_view text, std::size_t from, char16_t unit) {
     const char16_t* found = textfile::FindUnit(text.data() + from, text.data() + text.size(), unit);
     return found == text.data() + text.size() ? std::u16string_view::npos
                                               : static_cast<std::size_t>(found - text.data());
 }
 
-HeaderMarks FindHeaderMarks(std::u16string_view line) {
-    HeaderMarks marks;
+CodeTemplateSet::HeaderMarks FindHeaderMarks(std::u16string_view line) {
+    CodeTemplateSet::HeaderMarks marks;
     marks.open = Find(line, 0, u'[');
     if (marks.open == std::u16string_view::npos) return marks;
     marks.bar = Find(line, marks.open + 1, u'|');
@@ -188,7 +180,9 @@ bool CodeTemplateSet::IsHeaderLine(std::u16string_view line) const {
     if (bracketFree_.data() != nullptr && line.data() == bracketFree_.data() && line.size() <= bracketFree_.size()) {
         return false;
     }
-    return FindHeaderMarks(line).close != std::u16string_view::npos;
+    const HeaderMarks marks = FindHeaderMarks(line);
+    lastHeader_ = {line.data(), line.size(), marks};
+    return marks.close != std::u16string_view::npos;
 }
 
 int CodeTemplateSet::TrimSpaces(std::u16string_view& text) const {
@@ -216,19 +210,21 @@ int CodeTemplateSet::ReadTemplateFile(const std::u16string& path) {
     entries_.shrink(complete_);  // nothing of a read that was cut short by an exception
     const std::size_t firstNew = complete_;
     std::size_t longest = 0;
+    std::vector<std::uint32_t> rooms;  // the length of each new entry's header line
 
     // A header opens a new template and the lines after it are its body;
     // lines before the first header belong to no template and are dropped.
-    textfile::LineCursor lines(text);
+    // The cursor tells which lines hold a "[": those without one, most of a
+    // file, are told to the header test as such, which then need not search.
+    textfile::LineCursor lines(text, u'[');
     textfile::TextLine line;
-    // The next "[" at or after the line: lines without one, most of a file,
-    // are told to the header test as such, which then need not search them.
-    std::size_t bracket = 0;
     while (lines.Next(line)) {
-        if (bracket < line.start) bracket = Find(text, line.start, u'[');
-        bracketFree_ = bracket < line.start + line.text.size() ? std::u16string_view() : line.text;
+        bracketFree_ = line.watched ? std::u16string_view() : line.text;
         if (!IsHeaderLine(line.text)) continue;
-        const HeaderMarks marks = FindHeaderMarks(line.text);
+        // The marks the header test found, unless it was told another line.
+        const HeaderMarks marks = lastHeader_.line == line.text.data() && lastHeader_.size == line.text.size()
+                                      ? lastHeader_.marks
+                                      : FindHeaderMarks(line.text);
         if (marks.close == std::u16string_view::npos) continue;
         std::u16string_view name = line.text.substr(marks.open + 1, marks.bar - marks.open - 1);
         std::u16string_view description = line.text.substr(marks.bar + 1, marks.close - marks.bar - 1);
@@ -249,14 +245,16 @@ int CodeTemplateSet::ReadTemplateFile(const std::u16string& path) {
         longest = std::max(longest, name.size());
         entries_.push_back(
             Entry{U32(start + line.start), U32(line.number), kInPlace, U32(name.size()), U32(description.size())});
+        rooms.push_back(U32(line.end - line.start));
     }
     bracketFree_ = std::u16string_view();
+    lastHeader_ = {};
 
     fileTexts_.push_back(File{path, start, start + size});
     // One name column for the whole set, so that descriptions line up across
     // files: earlier entries are built again when this file brings a longer name.
     const bool wider = longest + 2 > width_;
-    if (!BuildDisplayTexts(wider ? 0 : firstNew, firstNew, wider ? longest + 2 : width_)) {
+    if (!BuildDisplayTexts(wider ? 0 : firstNew, firstNew, rooms, wider ? longest + 2 : width_)) {
         fileTexts_.pop_back();
         entries_.shrink(complete_);
         text_.Truncate(start);
@@ -267,7 +265,8 @@ int CodeTemplateSet::ReadTemplateFile(const std::u16string& path) {
     return 0;
 }
 
-bool CodeTemplateSet::BuildDisplayTexts(std::size_t from, std::size_t firstNew, std::size_t width) {
+bool CodeTemplateSet::BuildDisplayTexts(std::size_t from, std::size_t firstNew,
+                                        const std::vector<std::uint32_t>& newRooms, std::size_t width) {
     // First where each text goes: in its header line when that is long
     // enough, else in the overflow buffer, which must stay in the budget.
     // Nothing is changed before that is known.
@@ -277,8 +276,10 @@ bool CodeTemplateSet::BuildDisplayTexts(std::size_t from, std::size_t firstNew, 
         const Entry& entry = entries_[i];
         const std::size_t needed = width + entry.descriptionLength + 1;
         bool fits = false;
-        if (entry.overflow == kInPlace) {
-            const File& file = i >= firstNew ? fileTexts_.back() : FileOf(entry);
+        if (i >= firstNew) {
+            fits = newRooms[i - firstNew] >= needed;
+        } else if (entry.overflow == kInPlace) {
+            const File& file = FileOf(entry);
             const std::u16string_view text(text_.data(), file.end);
             fits = std::min(Find(text, entry.header, u'\n'), file.end) - entry.header >= needed;
         }

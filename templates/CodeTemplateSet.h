@@ -74,6 +74,14 @@ public:
     };
     Origin OriginOf(int index) const;
 
+    // Where a header's "[", the first "|" after it and the first "]" after
+    // that stand; npos from the first one missing on.
+    struct HeaderMarks {
+        std::size_t open = std::u16string_view::npos;
+        std::size_t bar = std::u16string_view::npos;
+        std::size_t close = std::u16string_view::npos;
+    };
+
 private:
     // One template. The offsets are in UTF-16 units into text_. Its header
     // line holds its display text once its file is read: the name, spaces up
@@ -101,7 +109,8 @@ private:
     // budget; `bytes` is their size. The files after one that cannot be
     // read do not count.
     bool FitsTheBudget(const std::vector<std::u16string>& paths, std::uint64_t& bytes) const;
-    bool BuildDisplayTexts(std::size_t from, std::size_t firstNew, std::size_t width);
+    bool BuildDisplayTexts(std::size_t from, std::size_t firstNew, const std::vector<std::uint32_t>& newRooms,
+                           std::size_t width);
     const char16_t* DisplayData(const Entry& entry) const;
     const File& FileOf(const Entry& entry) const;
 
@@ -115,8 +124,15 @@ private:
     // view together, once their display texts are built.
     std::size_t complete_ = 0;
     std::size_t width_ = 0;  // the longest name so far plus two
-    // While a file is read: the line being tested, when it holds no "[".
+    // While a file is read: the line being tested, when it holds no "[",
+    // and the marks the header test last found, so that the reader need not
+    // look for them again.
     std::u16string_view bracketFree_;
+    struct {
+        const char16_t* line = nullptr;
+        std::size_t size = 0;
+        HeaderMarks marks;
+    } mutable lastHeader_;
     std::uint64_t bytesRead_ = 0;
 };
 

@@ -22,15 +22,18 @@ inline const char* FindUnit(const char* begin, const char* end, char unit) {
 
 namespace detail {
 
-// Compares blocks of units with `a` and `b` and returns the first block that
-// holds either; the caller finishes unit by unit from there.
-inline const char16_t* SkipBlocksWithout(const char16_t* p, const char16_t* end, char16_t a, char16_t b) {
+// Compares blocks of units with `a`, `b` and `c` and returns the first block
+// that holds any; the caller finishes unit by unit from there.
+inline const char16_t* SkipBlocksWithout(const char16_t* p, const char16_t* end, char16_t a, char16_t b,
+                                         char16_t c) {
 #ifdef VELMORA_FIND_SSE2
     const __m128i repeatedA = _mm_set1_epi16(static_cast<short>(a));
     const __m128i repeatedB = _mm_set1_epi16(static_cast<short>(b));
+    const __m128i repeatedC = _mm_set1_epi16(static_cast<short>(c));
     for (; end - p >= 8; p += 8) {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i hits = _mm_or_si128(_mm_cmpeq_epi16(block, repeatedA), _mm_cmpeq_epi16(block, repeatedB));
+        const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(block, repeatedA), _mm_cmpeq_epi16(block, repeatedB)),
+                                          _mm_cmpeq_epi16(block, repeatedC));
         if (_mm_movemask_epi8(hits) != 0) break;
     }
 #else
@@ -39,14 +42,14 @@ inline const char16_t* SkipBlocksWithout(const char16_t* p, const char16_t* end,
     // exactly when some lane is zero.
     constexpr std::uint64_t kLow = 0x0001000100010001u;
     constexpr std::uint64_t kHigh = 0x8000800080008000u;
-    const std::uint64_t repeatedA = kLow * a;
-    const std::uint64_t repeatedB = kLow * b;
+    auto holds = [](std::uint64_t word, char16_t unit) {
+        const std::uint64_t x = word ^ (kLow * unit);
+        return (x - kLow) & ~x;
+    };
     for (; end - p >= 4; p += 4) {
         std::uint64_t word;
         std::memcpy(&word, p, sizeof word);
-        const std::uint64_t x = word ^ repeatedA;
-        const std::uint64_t y = word ^ repeatedB;
-        if ((((x - kLow) & ~x) | ((y - kLow) & ~y)) & kHigh) break;
+        if ((holds(word, a) | holds(word, b) | holds(word, c)) & kHigh) break;
     }
 #endif
     return p;
@@ -54,12 +57,16 @@ inline const char16_t* SkipBlocksWithout(const char16_t* p, const char16_t* end,
 
 }  // namespace detail
 
-// The first unit in [begin, end) that is `a` or `b`, or `end`: one pass
-// where two searches would each read the text.
-inline const char16_t* FindEither(const char16_t* begin, const char16_t* end, char16_t a, char16_t b) {
-    const char16_t* p = detail::SkipBlocksWithout(begin, end, a, b);
-    while (p < end && *p != a && *p != b) ++p;
+// The first unit in [begin, end) that is `a`, `b` or `c`, or `end`: one pass
+// where several searches would each read the text.
+inline const char16_t* FindAny(const char16_t* begin, const char16_t* end, char16_t a, char16_t b, char16_t c) {
+    const char16_t* p = detail::SkipBlocksWithout(begin, end, a, b, c);
+    while (p < end && *p != a && *p != b && *p != c) ++p;
     return p;
+}
+
+inline const char16_t* FindEither(const char16_t* begin, const char16_t* end, char16_t a, char16_t b) {
+    return FindAny(begin, end, a, b, b);
 }
 
 // The first `unit` in [begin, end), or `end`.

@@ -11,6 +11,7 @@ namespace velmora::textfile {
 
 struct TextLine {
     std::u16string_view text;  // cut at the first U+0000
+    bool watched = false;      // whether `text` holds the unit the cursor watches for
     std::size_t start = 0;     // offset of the line in the text
     std::size_t end = 0;       // offset of its LF, or the text's length
     std::size_t number = 0;    // from 1, for messages that name a line
@@ -18,8 +19,10 @@ struct TextLine {
 
 class LineCursor {
 public:
-    // `text` must outlive the cursor.
-    explicit LineCursor(std::u16string_view text);
+    // `text` must outlive the cursor. With a `watch` unit other than U+0000
+    // each line tells whether its text holds that unit, found in the same
+    // pass as its end (a reader's cheap first test of a line).
+    explicit LineCursor(std::u16string_view text, char16_t watch = u'\0');
 
     // The next line; false after the last one, `line` untouched.
     bool Next(TextLine& line);
@@ -28,6 +31,7 @@ private:
     std::u16string_view text_;
     std::size_t position_ = 0;
     std::size_t number_ = 0;
+    char16_t watch_;
 };
 
 }  // namespace velmora::textfile

@@ -1,5 +1,6 @@
 #include "textfile/TextDecoding.h"
 
+#include "textfile/Encoding.h"
 #include "textfile/FindUnit.h"
 #include "textfile/TextMode.h"
 
@@ -62,18 +63,40 @@ std::size_t ConvertLineByLine(std::string_view bytes, const CodePage& codePage, 
 
 }  // namespace
 
-std::size_t DecodeText(std::string& bytes, const CodePage& codePage, char16_t* out) {
-    bytes.resize(ApplyTextMode(bytes.data(), bytes.size()));
-    const std::size_t size = codePage.ToUtf16(bytes, out);
-    if (MayHaveTakenBreaks(bytes) && CountBreaks(bytes.data(), bytes.size()) != CountBreaks(out, size)) {
-        return ConvertLineByLine(bytes, codePage, out);
+std::size_t DecodeText(std::string& bytes, const CodePage& codePage, char16_t* out, Encoding* encoding) {
+    std::size_t markLength = 0;
+    Encoding found = MarkedEncoding(bytes, markLength);
+    std::size_t size = 0;
+    if (found == Encoding::Utf16LittleEndian || found == Encoding::Utf16BigEndian) {
+        // The rules apply to the units: their bytes may be anything.
+        size = DecodeUtf16(std::string_view(bytes).substr(markLength), found == Encoding::Utf16BigEndian, out);
+        size = ApplyTextMode(out, size);
+    } else {
+        // No byte of a multi-byte character is a CR, LF or Ctrl-Z in UTF-8,
+        // nor in any ANSI code page, so the rules apply to the bytes.
+        char* const start = bytes.data() + markLength;
+        const std::string_view text(start, ApplyTextMode(start, bytes.size() - markLength));
+        // Up to its first byte above 0x7F a text is ASCII, which every
+        // reading gives alike and in which no lead byte can take a break.
+        const std::size_t ascii = AsciiLength(text);
+        if (found == Encoding::Utf8 || (ascii < text.size() && IsUtf8BeyondAscii(text.substr(ascii)))) {
+            found = Encoding::Utf8;
+            size = DecodeUtf8(text, out);
+        } else {
+            size = codePage.ToUtf16(text, out);
+            if (ascii < text.size() && MayHaveTakenBreaks(text.substr(ascii)) &&
+                CountBreaks(text.data(), text.size()) != CountBreaks(out, size)) {
+                size = ConvertLineByLine(text, codePage, out);
+            }
+        }
     }
+    if (encoding) *encoding = found;
     return size;
 }
 
-void DecodeText(std::string& bytes, const CodePage& codePage, std::u16string& text) {
+void DecodeText(std::string& bytes, const CodePage& codePage, std::u16string& text, Encoding* encoding) {
     text.resize(bytes.size());
-    text.resize(DecodeText(bytes, codePage, text.data()));
+    text.resize(DecodeText(bytes, codePage, text.data(), encoding));
 }
 
 }  // namespace velmora::textfile

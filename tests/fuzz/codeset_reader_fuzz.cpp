@@ -1,5 +1,5 @@
 // CodeSet.ini of any bytes: ReadSetFile must agree with a plain model of the
-// line rules, and LoadForExtension must report what it found.
+// decoding and the line rules, and LoadForExtension must report what it found.
 // Input: one byte n, then n % 8 bytes of document extension, then the file.
 #include <algorithm>
 #include <cstddef>
@@ -16,42 +16,42 @@ namespace {
 using velmora::CodeTemplateSet;
 using velmora::testing::Latin1;
 using velmora::testing::MemoryTemplateFiles;
-using velmora::testing::TextModeBytes;
+using velmora::testing::ModelText;
 
-std::string Trimmed(const std::string& s) {
-    std::size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
+std::u16string Trimmed(const std::u16string& s) {
+    std::size_t b = s.find_first_not_of(u' ');
+    if (b == std::u16string::npos) return {};
+    return s.substr(b, s.find_last_not_of(u' ') - b + 1);
 }
 
 // The file names that serve `extension`, first match first, no repeats.
-std::vector<std::string> ModelOf(const std::string& raw, const std::string& extension) {
-    std::string text = TextModeBytes(raw);
-    std::vector<std::string> names;
+std::vector<std::u16string> ModelOf(const std::string& raw, const std::u16string& extension) {
+    std::u16string text = ModelText(raw);
+    std::vector<std::u16string> names;
     std::size_t pos = 0;
     while (pos < text.size()) {
-        std::size_t lf = text.find('\n', pos);
-        std::size_t end = lf == std::string::npos ? text.size() : lf;
-        std::string line = text.substr(pos, end - pos);
+        std::size_t lf = text.find(u'\n', pos);
+        std::size_t end = lf == std::u16string::npos ? text.size() : lf;
+        std::u16string line = text.substr(pos, end - pos);
         pos = end + 1;
-        line = line.substr(0, line.find('\0'));
-        std::size_t eq = line.rfind('=');
-        if (eq == std::string::npos) continue;
-        std::string name = Trimmed(line.substr(0, eq));
-        std::string list = Trimmed(line.substr(eq + 1));
+        line = line.substr(0, line.find(u'\0'));
+        std::size_t eq = line.rfind(u'=');
+        if (eq == std::u16string::npos) continue;
+        std::u16string name = Trimmed(line.substr(0, eq));
+        std::u16string list = Trimmed(line.substr(eq + 1));
         if (name.empty() || list.empty()) continue;
-        std::vector<std::string> items;
+        std::vector<std::u16string> items;
         std::size_t start = 0;
         for (std::size_t i = 0; i <= list.size(); ++i) {
-            if (i == list.size() || list[i] == ';') {
+            if (i == list.size() || list[i] == u';') {
                 items.push_back(Trimmed(list.substr(start, i - start)));
                 start = i + 1;
             }
         }
         bool fits = false;
-        for (const std::string& item : items) {
+        for (const std::u16string& item : items) {
             if (item.empty()) break;
-            if (item == extension || item == "*") {
+            if (item == extension || item == u"*") {
                 fits = true;
                 break;
             }
@@ -72,9 +72,9 @@ void CheckInput(const std::string& extension, const std::string& raw) {
     std::vector<std::u16string> paths{u"stale"};
     Check(set.ReadSetFile(Latin1(extension), paths) == 0);
 
-    std::vector<std::string> expected = ModelOf(raw, extension);
+    std::vector<std::u16string> expected = ModelOf(raw, Latin1(extension));
     Check(paths.size() == expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) Check(paths[i] == files.FolderPath() + Latin1(expected[i]));
+    for (std::size_t i = 0; i < expected.size(); ++i) Check(paths[i] == files.FolderPath() + expected[i]);
 
     // No template file exists: anything that fits makes the load fail.
     int result = set.LoadForExtension(Latin1(extension));

@@ -1,5 +1,5 @@
 // GuidSet.ini of any bytes: ReadGuidFormat must agree with the C library's
-// strtoll on the same text, however the bytes arrive in pieces, and the
+// strtoll on the same text (in the encoding a byte-order mark names), however the bytes arrive in pieces, and the
 // text it writes for any int must read back as that int clamped.
 // Input: one byte that sets the piece size, then the file.
 #include <algorithm>
@@ -38,10 +38,29 @@ private:
     std::size_t position_ = 0;
 };
 
-// The text up to a Ctrl-Z (the end in text mode) or a zero byte (which ends
-// a C string and no number contains), read by strtoll in base 10.
+// The characters of the file: after a UTF-16 mark its units (any beyond
+// ASCII made an 'x', which no number holds), after a UTF-8 mark the bytes
+// that follow it, else the bytes.
+std::string Characters(const std::string& bytes) {
+    const bool little = bytes.compare(0, 2, "\xFF\xFE") == 0;
+    if (little || bytes.compare(0, 2, "\xFE\xFF") == 0) {
+        std::string text;
+        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+            const unsigned first = static_cast<unsigned char>(bytes[i]);
+            const unsigned second = static_cast<unsigned char>(bytes[i + 1]);
+            const unsigned unit = little ? second << 8 | first : first << 8 | second;
+            text += unit < 0x80 ? static_cast<char>(unit) : 'x';
+        }
+        return text;
+    }
+    return bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? bytes.substr(3) : bytes;
+}
+
+// The text up to a Ctrl-Z (the end in text mode) or a zero character (which
+// ends a C string and no number contains), read by strtoll in base 10.
 int Model(const std::string& bytes) {
-    std::string text = bytes.substr(0, bytes.find('\x1a'));
+    std::string text = Characters(bytes);
+    text = text.substr(0, text.find('\x1a'));
     text = text.substr(0, text.find('\0'));
     errno = 0;
     char* end = nullptr;

@@ -14,45 +14,44 @@
 namespace {
 
 using velmora::CodeTemplateSet;
-using velmora::testing::Latin1;
 using velmora::testing::MemoryTemplateFiles;
-using velmora::testing::TextModeBytes;
+using velmora::testing::ModelText;
 
 struct Model {
-    std::string name;
-    std::string description;
-    std::vector<std::string> lines;
+    std::u16string name;
+    std::u16string description;
+    std::vector<std::u16string> lines;
 };
 
-std::string Trimmed(const std::string& s) {
+std::u16string Trimmed(const std::u16string& s) {
     std::size_t b = 0, e = s.size();
-    while (b < e && s[b] == ' ') ++b;
-    while (e > b && s[e - 1] == ' ') --e;
+    while (b < e && s[b] == u' ') ++b;
+    while (e > b && s[e - 1] == u' ') --e;
     return s.substr(b, e - b);
 }
 
-// The format as a reader of the file would describe it, on bytes.
+// The format as a reader of the file would describe it, on its decoded text.
 std::vector<Model> ModelOf(const std::string& raw) {
-    std::string text = TextModeBytes(raw);
-    std::vector<std::string> lines;
+    std::u16string text = ModelText(raw);
+    std::vector<std::u16string> lines;
     std::size_t pos = 0;
     while (pos < text.size()) {
-        std::size_t lf = text.find('\n', pos);
-        std::size_t end = lf == std::string::npos ? text.size() : lf;
-        std::string line = text.substr(pos, end - pos);
-        line = line.substr(0, line.find('\0'));
+        std::size_t lf = text.find(u'\n', pos);
+        std::size_t end = lf == std::u16string::npos ? text.size() : lf;
+        std::u16string line = text.substr(pos, end - pos);
+        line = line.substr(0, line.find(u'\0'));
         lines.push_back(line);
         pos = end + 1;
     }
     std::vector<Model> models;
     bool open = false;
-    for (const std::string& line : lines) {
-        std::size_t a = line.find('[');
-        std::size_t b = a == std::string::npos ? a : line.find('|', a);
-        std::size_t c = b == std::string::npos ? b : line.find(']', b);
-        if (c != std::string::npos) {
-            std::string name = Trimmed(line.substr(a + 1, b - a - 1));
-            std::string description = Trimmed(line.substr(b + 1, c - b - 1));
+    for (const std::u16string& line : lines) {
+        std::size_t a = line.find(u'[');
+        std::size_t b = a == std::u16string::npos ? a : line.find(u'|', a);
+        std::size_t c = b == std::u16string::npos ? b : line.find(u']', b);
+        if (c != std::u16string::npos) {
+            std::u16string name = Trimmed(line.substr(a + 1, b - a - 1));
+            std::u16string description = Trimmed(line.substr(b + 1, c - b - 1));
             if (!name.empty() && !description.empty()) {
                 models.push_back({name, description, {}});
                 open = true;
@@ -93,15 +92,15 @@ void CheckInput(const std::string& input) {
     for (const Model& m : expected) longest = std::max(longest, m.name.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
         const velmora::TemplateEntry& entry = entries[i];
-        Check(entry.name == Latin1(expected[i].name));
-        Check(entry.description == Latin1(expected[i].description));
-        Check(entry.lines.size() == expected[i].lines.size());
-        for (std::size_t j = 0; j < entry.lines.size(); ++j) Check(entry.lines[j] == Latin1(expected[i].lines[j]));
+        Check(entry.name == expected[i].name);
+        Check(entry.description == expected[i].description);
+        Check(entry.lines == expected[i].lines);
         Check(entry.displayText ==
               entry.name + std::u16string(longest + 2 - entry.name.size(), u' ') + entry.description);
         int found = set.FindByDisplayText(entry.displayText);
         Check(found >= 0 && static_cast<std::size_t>(found) <= i);
-        Check(set.GetDisplayText(found) == entry.displayText);
+        const std::u16string_view shown = set.GetDisplayText(found);
+        Check(shown == entry.displayText && shown.data()[shown.size()] == u'\0');
     }
 }
 

@@ -1,8 +1,11 @@
 // The byte-level text layer on any bytes, each part against a plain model:
-// the text-mode rules on bytes and on UTF-16 units, the whole-file reading
-// and conversion (which must read as a conversion line by line, also when a
-// lead byte of a double-byte code page would take a line break), and the
-// line cursor. Input: one byte that sets the reading limit, then the file.
+// the text-mode rules on bytes and on UTF-16 units; the whole-file reading
+// and decoding, as a model of the encoding rules decodes the file, and 8-bit
+// text as a conversion line by line (also when a lead byte of a double-byte
+// code page would take a line break); the line cursor; and the same units
+// saved as UTF-16 and UTF-8, with and without a mark, read back.
+// Input: one byte that sets the reading limit, then the file.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -17,20 +20,10 @@
 namespace {
 
 using velmora::testing::TextModeBytes;
+using velmora::testing::TextModeUnits;
 
 void Check(bool condition) {
     if (!condition) std::abort();
-}
-
-// The rules once more, on units: CR LF reads as LF once, Ctrl-Z ends.
-std::u16string TextModeUnits(const std::u16string& raw) {
-    std::u16string text;
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] == 0x1A) break;
-        if (raw[i] == u'\r' && i + 1 < raw.size() && raw[i + 1] == u'\n') continue;
-        text += raw[i];
-    }
-    return text;
 }
 
 // A double-byte code page as Wine converts one: a byte from 0x81 to 0x9F
@@ -51,8 +44,22 @@ public:
     }
 };
 
-// What a reading line by line gives: lines split at LF (an LF at the end
-// gives no extra line), each cut at its first zero byte, converted alone.
+// Lines split at LF (an LF at the end gives no extra line), each cut at its
+// first zero unit.
+std::vector<std::u16string> SplitLines(const std::u16string& text) {
+    std::vector<std::u16string> lines;
+    for (std::size_t pos = 0; pos < text.size();) {
+        std::size_t lf = text.find(u'\n', pos);
+        if (lf == std::u16string::npos) lf = text.size();
+        const std::u16string line = text.substr(pos, lf - pos);
+        lines.push_back(line.substr(0, line.find(u'\0')));
+        pos = lf + 1;
+    }
+    return lines;
+}
+
+// What a reading of 8-bit text line by line gives: each line's bytes up to
+// its first zero byte converted alone.
 std::vector<std::u16string> LinesOneByOne(const std::string& raw, const velmora::textfile::CodePage& codePage) {
     const std::string text = TextModeBytes(raw);
     std::vector<std::u16string> lines;
@@ -67,6 +74,13 @@ std::vector<std::u16string> LinesOneByOne(const std::string& raw, const velmora:
         pos = lf + 1;
     }
     return lines;
+}
+
+std::u16string Decode(std::string bytes, const velmora::textfile::CodePage& codePage,
+                      velmora::textfile::Encoding* encoding = nullptr) {
+    std::u16string text;
+    velmora::textfile::DecodeText(bytes, codePage, text, encoding);
+    return text;
 }
 
 std::vector<std::u16string> CursorLines(const std::u16string& text) {
@@ -102,18 +116,38 @@ void CheckInput(std::uint64_t limit, const std::string& raw) {
         Check(text == TextModeUnits(units));
     }
 
-    // A whole file read and converted once, in both kinds of code page.
+    // A whole file read and decoded once: as the model decodes it, and for
+    // 8-bit text in a double-byte code page as each line converted alone.
     velmora::testing::MemoryTemplateFiles files;
     files.SetFile(raw);
     std::u16string text = u"stale";
     const velmora::textfile::ReadResult result = velmora::ReadConfigText(files, files.SetFilePath(), limit, text);
     Check(result == (raw.size() > limit ? velmora::textfile::ReadResult::TooLarge : velmora::textfile::ReadResult::Read));
-    if (result == velmora::textfile::ReadResult::Read) Check(CursorLines(text) == LinesOneByOne(raw, files));
+    bool eightBit = false;
+    const std::u16string model = velmora::testing::ModelText(raw, &eightBit);
+    if (result == velmora::textfile::ReadResult::Read) Check(CursorLines(text) == SplitLines(model));
     const LeadByteCodePage leadBytes;
-    std::string work = raw;
-    std::u16string decoded;
-    velmora::textfile::DecodeText(work, leadBytes, decoded);
-    Check(CursorLines(decoded) == LinesOneByOne(raw, leadBytes));
+    velmora::textfile::Encoding encoding;
+    const std::u16string decoded = Decode(raw, leadBytes, &encoding);
+    Check(CursorLines(decoded) == (eightBit ? LinesOneByOne(raw, leadBytes) : SplitLines(model)));
+    Check((encoding == velmora::textfile::Encoding::Ansi) == eightBit);
+
+    // The same units saved with each byte-order mark, and as UTF-8 with and
+    // without one, read back as those units.
+    for (bool bigEndian : {false, true}) {
+        Check(Decode(velmora::testing::Utf16Of(pairs, bigEndian), files) == TextModeUnits(pairs));
+    }
+    const std::string utf8 = velmora::testing::Utf8Of(pairs);
+    std::u16string expected;
+    bool valid = true;
+    for (char16_t unit : velmora::testing::ModelUtf8(utf8, valid)) expected += unit;
+    Check(valid && Decode("\xEF\xBB\xBF" + utf8, files) == TextModeUnits(expected));
+    const bool beyondAscii = utf8.find_first_of(std::string(1, '\0') + "\x1a") == std::string::npos &&
+                             std::any_of(utf8.begin(), utf8.end(), [](char c) { return (c & 0x80) != 0; });
+    if (beyondAscii && utf8.compare(0, 3, "\xEF\xBB\xBF") != 0) {  // U+FEFF first would read as a mark
+        Check(Decode(utf8, leadBytes, &encoding) == TextModeUnits(expected));
+        Check(encoding == velmora::textfile::Encoding::Utf8);
+    }
 }
 
 }  // namespace

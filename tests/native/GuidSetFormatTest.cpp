@@ -73,6 +73,17 @@ TEST(GuidSetFormat, ReadingClampsWhatAStreamWouldExtract) {
         {" \x1a 3", 0},
         {"3\x1a" "4", 3},
         {"-\x1a" "4", 0},
+        // In the encoding a byte-order mark names.
+        {"\xEF\xBB\xBF" "3", 3},
+        {"\xEF\xBB\xBF" " \r\n-2", 0},
+        {"\xFF\xFE" "3\0"s, 3},
+        {"\xFF\xFE" " \0\r\0\n\0" "4\0" "2\0"s, 4},
+        {"\xFF\xFE" "2\0" "\x1a\0" "9\0"s, 2},
+        {"\xFF\xFE" "\x00\x33"s, 0},  // U+3300, no digit
+        {"\xFE\xFF" "\0" "1\0" "9"s, 4},
+        {"\xFE\xFF" "\0-\0" "1"s, 0},
+        {"\xFE\xFF" "\0" "3\xff"s, 3},  // an odd last byte ends it
+        {"\xEF\xBB" "3", 0},           // two thirds of a mark are no mark
         // Too large for an int: the bound of the sign, then the clamp.
         {"2147483647", 4},
         {"2147483648", 4},

@@ -141,3 +141,58 @@ TEST(DecodeText, ConvertsOnceAndReadsAsIfLineByLine) {
 
 }  // namespace
 }  // namespace velmora::testing
+
+namespace velmora::testing {
+namespace {
+
+// The same lines, whatever the file's encoding: a mark decides, then valid
+// UTF-8 beyond ASCII; everything else is 8-bit text as before.
+TEST(DecodeText, EncodingsGiveTheSameLines) {
+    using namespace std::string_literals;
+    using textfile::Encoding;
+    const std::u16string text = u"[\u30eb\u30fc\u30d7 | \u7e70\u308a\u8fd4\u3057]\r\nfor (;;) {\r\n\tx\rx;\0cut\r\n}\r\n"s;
+    const std::vector<std::u16string> lines = {u"[\u30eb\u30fc\u30d7 | \u7e70\u308a\u8fd4\u3057]", u"for (;;) {",
+                                               u"\tx\rx;", u"}"};
+    struct Case {
+        const char* label;
+        std::string bytes;
+        Encoding encoding;
+        std::vector<std::u16string> lines;
+    };
+    const Case cases[] = {
+        {"UTF-8", Utf8Of(text), Encoding::Utf8, lines},
+        {"UTF-8 with mark", "\xEF\xBB\xBF" + Utf8Of(text), Encoding::Utf8, lines},
+        {"UTF-16 LE with mark", Utf16Of(text, false), Encoding::Utf16LittleEndian, lines},
+        {"UTF-16 BE with mark", Utf16Of(text, true), Encoding::Utf16BigEndian, lines},
+        {"UTF-16 with Ctrl-Z", Utf16Of(u"a\r\nb\x1a" u"c", false), Encoding::Utf16LittleEndian, {u"a", u"b"}},
+        {"UTF-16 units holding the bytes of CR, LF, Ctrl-Z",
+         Utf16Of(u"\u0d0a\u1a0d\u0a1a\n\U0001f600", true), Encoding::Utf16BigEndian,
+         {u"\u0d0a\u1a0d\u0a1a", u"\U0001f600"}},
+        {"UTF-16 of an odd length", "\xFF\xFE" "a\0b"s, Encoding::Utf16LittleEndian, {u"a\ufffd"}},
+        {"only a UTF-16 mark", "\xFE\xFF"s, Encoding::Utf16BigEndian, {}},
+        {"four-byte UTF-8", "x\xF0\x9F\x98\x80"s, Encoding::Utf8, {u"x\U0001f600"}},
+        {"ill-formed UTF-8 with mark", "\xEF\xBB\xBF" "a\xE0\x80" "b\xF0\x9F\x98\n\xC0"s, Encoding::Utf8,
+         {u"a\ufffd\ufffdb\ufffd", u"\ufffd"}},
+        // Not UTF-8, so 8-bit text (here each byte widened), as always.
+        {"ASCII", "a=b\r\nc"s, Encoding::Ansi, {u"a=b", u"c"}},
+        {"Shift_JIS", "\x83\x8b\x81\x5b\x83\x76"s, Encoding::Ansi, {Latin1("\x83\x8b\x81\x5b\x83\x76")}},
+        {"a UTF-16 surrogate in UTF-8", "\xED\xA0\x80"s, Encoding::Ansi, {Latin1("\xED\xA0\x80")}},
+        {"an overlong form", "\xC0\xAF"s, Encoding::Ansi, {Latin1("\xC0\xAF")}},
+        {"UTF-8 cut short at the end", "\xE3\x83"s, Encoding::Ansi, {Latin1("\xE3\x83")}},
+        {"valid UTF-8 before a Ctrl-Z, anything after it", "\xC3\xA9\x1a\xFF"s, Encoding::Utf8, {u"\u00e9"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        MemoryTemplateFiles files;
+        std::string bytes = c.bytes;
+        std::u16string decoded;
+        Encoding encoding = Encoding::Ansi;
+        textfile::DecodeText(bytes, files, decoded, &encoding);
+        EXPECT_EQ(encoding, c.encoding);
+        EXPECT_EQ(Lines(decoded), c.lines);
+        EXPECT_EQ(decoded, ModelText(c.bytes)) << "the fuzz targets' model agrees";
+    }
+}
+
+}  // namespace
+}  // namespace velmora::testing

@@ -19,17 +19,21 @@ using GuidStoreTest = HostTest;
 
 TEST(GuidStore, ReadsTheFirstNumberClampedToTheFormats) {
     GuidSetFile file;
+    using namespace std::string_literals;
     struct Case {
-        const char* bytes;
+        std::string bytes;
         int expected;
     };
     const Case cases[] = {
         {"3", 3},   {"-7", 0},  {"12", 4},    {" 2 xy", 2},       {"\r\n\r\n1", 1}, {"\n\n\t4\r\n", 4},
         {"0", 0},   {"", 0},    {"abc", 0},   {"x1", 0},          {"2147483648", 4}, {"99999999999999999999", 4},
         {"-99999999999999999999", 0},
+        // Saved as UTF-8 or UTF-16 with a byte-order mark.
+        {"\xEF\xBB\xBF" "3", 3}, {"\xFF\xFE" "2\0"s, 2}, {"\xFF\xFE" " \0" "1\0" "\r\0\n\0"s, 1},
+        {"\xFE\xFF" "\0" "4"s, 4},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string("GuidSet.ini holds \"") + c.bytes + "\"");
+        SCOPED_TRACE("GuidSet.ini holds " + ::testing::PrintToString(c.bytes));
         file.Write(c.bytes);
         EXPECT_EQ(ReadGuidSet(), c.expected);
     }

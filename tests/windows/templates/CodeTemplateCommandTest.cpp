@@ -581,5 +581,70 @@ TEST_F(CodeTemplateTest, ShiftJisTemplateUnderAJapaneseThreadLocale) {
     ExpectInserted(L"for (;;) { // 表示\n    }\n", L"    for (;;) { // 表示\n    }\n");
 }
 
+// The bytes of `text` in a code page, or as UTF-16 of either byte order
+// with its mark.
+std::string Encoded(const std::wstring& text, UINT codePage) {
+    const int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
+                        nullptr);
+    return bytes;
+}
+std::string Utf16WithMark(const std::wstring& text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (wchar_t unit : text) {
+        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+TEST_F(CodeTemplateTest, TemplatesReadAlikeInEveryEncoding) {
+    // The same CodeSet.ini and template file saved as a user's editor may
+    // save them: the same list, the same pasted text, Japanese included.
+    const std::wstring setFile = L"cpp.txt = cpp;h\r\n";
+    const std::wstring templates =
+        L"// [ループ | 繰り返し]\r\nfor (;;) { // 表示\r\n}\r\n[if | 条件]\r\nif () {\r\n}\r\n";
+    const std::wstring loop = L"ループ  繰り返し";
+    struct Case {
+        const char* label;
+        LCID threadLocale;
+        std::function<std::string(const std::wstring&)> save;
+    };
+    const Case cases[] = {
+        {"Shift_JIS, thread code page 932", kJapanese, [](const std::wstring& t) { return Encoded(t, 932); }},
+        {"UTF-8", kJapanese, [](const std::wstring& t) { return Encoded(t, CP_UTF8); }},
+        {"UTF-8 under a Western thread code page", kEnglish, [](const std::wstring& t) { return Encoded(t, CP_UTF8); }},
+        {"UTF-8 with mark", kEnglish, [](const std::wstring& t) { return "\xEF\xBB\xBF" + Encoded(t, CP_UTF8); }},
+        {"UTF-16 LE with mark", kEnglish, [](const std::wstring& t) { return Utf16WithMark(t, false); }},
+        {"UTF-16 BE with mark", kEnglish, [](const std::wstring& t) { return Utf16WithMark(t, true); }},
+    };
+    std::vector<std::wstring> firstList;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        ThreadLocale locale(c.threadLocale);
+        ASSERT_TRUE(locale.Applied());
+        files.Write(L"CodeSet.ini", c.save(setFile));
+        files.Write(L"cpp.txt", c.save(templates));
+        host.SetDocument(L"", 0, 0);
+        host.ClearPastes();
+        DialogSeen seen = Run([&loop](DialogSeen& shown) {
+            const LRESULT at = SendMessageW(shown.list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                            reinterpret_cast<LPARAM>(loop.c_str()));
+            SelectThenOk(static_cast<int>(at))(shown);
+        });
+        std::vector<std::wstring> sorted = seen.items;
+        std::sort(sorted.begin(), sorted.end());
+        EXPECT_EQ(sorted, (std::vector<std::wstring>{L"if   条件", loop}));
+        if (firstList.empty()) firstList = seen.items;
+        EXPECT_EQ(seen.items, firstList) << "the list box shows the same order";
+        EXPECT_EQ(seen.chosenText, loop);
+        ExpectInserted(L"for (;;) { // 表示\n}\n", L"for (;;) { // 表示\n}\n");
+        EXPECT_TRUE(HoldsNoHostObjects(host));
+    }
+}
+
 }  // namespace
 }  // namespace velmora::test
