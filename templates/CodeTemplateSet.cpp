@@ -95,7 +95,7 @@ int CodeTemplateSet::GetEntry(int index, TemplateEntry& entry) const {
     if (index < 0 || index >= GetCount()) return -1;
     const std::size_t i = static_cast<std::size_t>(index);
     const Entry& e = entries_[i];
-    const std::u16string_view displayText = GetDisplayText(index);
+    const std::u16string_view displayText = DisplayText(e);
     entry.displayText.assign(displayText);
     entry.name.assign(displayText.substr(0, e.nameLength));
     entry.description.assign(displayText.substr(width_, e.descriptionLength));
@@ -127,7 +127,12 @@ int CodeTemplateSet::GetEntry(int index, TemplateEntry& entry) const {
 
 std::u16string_view CodeTemplateSet::GetDisplayText(int index) const {
     if (index < 0 || index >= GetCount()) return std::u16string_view(kEmpty, 0);
-    const Entry& entry = entries_[static_cast<std::size_t>(index)];
+    return DisplayText(entries_[static_cast<std::size_t>(index)]);
+}
+
+std::u16string_view CodeTemplateSet::DisplayText(const Entry& entry) const {
+    // Every name is shorter than the width, so every display text is as long
+    // as the width and the description together.
     return std::u16string_view(DisplayData(entry), width_ + entry.descriptionLength);
 }
 
@@ -142,8 +147,8 @@ const CodeTemplateSet::File& CodeTemplateSet::FileOf(const Entry& entry) const {
 }
 
 int CodeTemplateSet::FindByDisplayText(std::u16string_view text) const {
-    for (int i = 0; i < GetCount(); ++i) {
-        if (GetDisplayText(i) == text) return i;
+    for (std::size_t i = 0; i < complete_; ++i) {
+        if (DisplayText(entries_[i]) == text) return static_cast<int>(i);
     }
     return -1;
 }

@@ -111,6 +111,7 @@ private:
     bool FitsTheBudget(const std::vector<std::u16string>& paths, std::uint64_t& bytes) const;
     bool BuildDisplayTexts(std::size_t from, std::size_t firstNew, const std::vector<std::uint32_t>& newRooms,
                            std::size_t width);
+    std::u16string_view DisplayText(const Entry& entry) const;
     const char16_t* DisplayData(const Entry& entry) const;
     const File& FileOf(const Entry& entry) const;
 
