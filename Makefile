@@ -1,9 +1,9 @@
 # Two commands do everything on a fresh Debian machine (as root):
 #   make demo    build, register the add-in in a private Wine prefix and run the host stand-in
 #   make check   build both builds and run every test
-# and one to measure:
 #   make bench   build the benchmarks without sanitizers and run them (scripts/bench.sh)
-.PHONY: demo check bench bootstrap
+#   make fuzz    every fuzz target for FUZZ_SECONDS each (default 600)
+.PHONY: demo check bench fuzz bootstrap
 
 demo: bootstrap
 	scripts/demo.sh
@@ -11,8 +11,13 @@ demo: bootstrap
 check: bootstrap
 	scripts/check.sh
 
+# Benchmarks, each printing its ratio on its last line.
 bench: bootstrap
 	scripts/bench.sh
+
+FUZZ_SECONDS ?= 600
+fuzz: bootstrap
+	scripts/fuzz.sh $(FUZZ_SECONDS)
 
 bootstrap:
 	scripts/bootstrap.sh

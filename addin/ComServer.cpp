@@ -3,12 +3,14 @@
 #include <oleauto.h>
 #include <wrl/client.h>
 
-#include <string>
+#include <algorithm>
+#include <cwchar>
 
 #include "addin/Connect.h"
 #include "framework/ClassFactory.h"
 #include "framework/Module.h"
 #include "framework/Registrar.h"
+#include "framework/TypeLibraryRegistration.h"
 #include "resources/resource.h"
 
 namespace velmora {
@@ -41,49 +43,20 @@ ClassEntry classTable[] = {
     {&CLSID_Connect, &Connect::CreateInstance, nullptr},
 };
 
-std::wstring ModulePath(HMODULE module, HRESULT& hr) {
-    wchar_t path[MAX_PATH] = {};
-    DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
-    if (length == 0) {
-        hr = HRESULT_FROM_WIN32(GetLastError());
-        return {};
-    }
-    if (length >= MAX_PATH) {
-        hr = HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
-        return {};
-    }
-    hr = S_OK;
-    return std::wstring(path, length);
-}
-
-// The type library embedded in the module's own file.
-HRESULT LoadOwnTypeLibrary(HMODULE module, std::wstring& path, ComPtr<ITypeLib>& library) {
-    HRESULT hr = S_OK;
-    path = ModulePath(module, hr);
-    if (FAILED(hr)) return hr;
-    return LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
-}
-
+// Registers the type library embedded in the module's own file, with the
+// file's folder as its help folder.
 HRESULT RegisterTypeLibrary(HMODULE module) {
-    std::wstring path;
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
+    if (length == 0) return HRESULT_FROM_WIN32(GetLastError());
+    if (length >= MAX_PATH) return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
     ComPtr<ITypeLib> library;
-    HRESULT hr = LoadOwnTypeLibrary(module, path, library);
+    HRESULT hr = LoadTypeLibEx(path, REGKIND_NONE, &library);
     if (FAILED(hr)) return hr;
-    std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
-    return RegisterTypeLib(library.Get(), path.data(), folder.data());
-}
-
-HRESULT UnregisterTypeLibrary(HMODULE module) {
-    std::wstring path;
-    ComPtr<ITypeLib> library;
-    HRESULT hr = LoadOwnTypeLibrary(module, path, library);
-    if (FAILED(hr)) return hr;
-    TLIBATTR* attributes = nullptr;
-    hr = library->GetLibAttr(&attributes);
-    if (FAILED(hr)) return hr;
-    TLIBATTR copy = *attributes;
-    library->ReleaseTLibAttr(attributes);
-    return UnRegisterTypeLib(copy.guid, copy.wMajorVerNum, copy.wMinorVerNum, copy.lcid, copy.syskind);
+    wchar_t folder[MAX_PATH] = {};
+    std::copy(path, path + length, folder);
+    if (wchar_t* lastSeparator = std::wcsrchr(folder, L'\\')) lastSeparator[1] = L'\0';
+    return RegisterTypeLib(library.Get(), path, folder);
 }
 }  // namespace
 
@@ -124,8 +97,8 @@ HRESULT RegisterServer(HMODULE module) {
 HRESULT UnregisterServer(HMODULE module) {
     HRESULT hr = UnregisterScript(module, IDR_CONNECT);
     if (FAILED(hr)) return hr;
-    hr = UnregisterTypeLibrary(module);
-    return FAILED(hr) ? hr : S_OK;
+    // By the library's identity: the file it was registered from may be gone.
+    return UnregisterTypeLibrary(LIBID_VelmoraLib, VelmoraLibMajor, VelmoraLibMinor, LOCALE_NEUTRAL, kNativeSysKind);
 }
 
 }  // namespace velmora

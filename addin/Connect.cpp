@@ -151,7 +151,10 @@ bool Connect::PassesStatusTest(int commandIndex) {
 }
 
 int Connect::RunCommand(int commandIndex) {
-    if (!host) return -1;  // disconnected, or the host gave no root
+    if (!host) {  // disconnected, or the host gave no root
+        debuglog::CommandStopped(Wide(CommandAt(commandIndex).shortName), L"not connected to the host");
+        return -1;
+    }
     switch (commandIndex) {
     case kProjectExplorer:
         return ProjectExplorer();

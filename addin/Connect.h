@@ -6,6 +6,7 @@
 #include <wrl/client.h>
 
 #include "framework/DualDispatch.h"
+#include "platform/DebugLog.h"
 #include "platform/DteInterfaces.h"
 
 namespace velmora {
@@ -47,8 +48,9 @@ public:
     int InsertOldGUID();
     int CodeTemplate();
 
-    // Pastes guidText into the active document's selection: 0, or -1.
-    int InsertText();
+    // Pastes guidText into the active document's selection: 0, or -1 (and
+    // the reason in `whyNot`, if given).
+    int InsertText(debuglog::Reason* whyNot = nullptr);
 
     // GUID tools: renders guid (a new one for GUID_NULL) into guidText in
     // the format guidFormat; writes guidFormat to the store.

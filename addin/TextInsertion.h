@@ -5,11 +5,13 @@
 
 #include <cstddef>
 
+#include "platform/DebugLog.h"
+
 namespace velmora {
 
 // Puts `text` on the clipboard as Unicode text and asks `selection` to paste
 // it. 0 once the paste was requested; -1, with nothing pasted, when the
-// clipboard could not be filled.
-int PasteText(IDispatch* selection, const wchar_t* text, std::size_t length);
+// clipboard could not be filled (`whyNot`, if given, says why).
+int PasteText(IDispatch* selection, const wchar_t* text, std::size_t length, debuglog::Reason* whyNot = nullptr);
 
 }  // namespace velmora

@@ -10,9 +10,8 @@ if(WIN32)
   if(NOT MSVC)
     # Self-contained binaries: libstdc++, libgcc and winpthread linked in.
     add_link_options(-static -static-libgcc -static-libstdc++)
-    # Line tables for readable crash reports (kept in a separate symbols file
-    # beside the shipped DLL), and sections the linker can drop when unused.
-    add_compile_options(-g1 -ffunction-sections -fdata-sections)
+    # Sections the linker can drop when unused.
+    add_compile_options(-ffunction-sections -fdata-sections)
     add_link_options(-Wl,--gc-sections)
   endif()
 else()

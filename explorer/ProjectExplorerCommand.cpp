@@ -4,16 +4,13 @@
 
 #include <string>
 
+#include "platform/DebugLog.h"
+#include "platform/KeyState.h"
 #include "platform/HostOperations.h"
-#include "platform/ShellLauncher.h"
 
 namespace velmora {
 
 namespace {
-
-constexpr long kDebuggerBreakMode = 2;
-
-bool KeyIsDown(int virtualKey) { return (GetKeyState(virtualKey) & 0x80) != 0; }
 
 // "Open" shows a plain folder window, "explore" one with the folder tree.
 // Shift or the right mouse button, as held for the input that ran the
@@ -24,36 +21,51 @@ const wchar_t* ChooseVerb() {
     return L"explore";
 }
 
+int Stopped(debuglog::Reason reason) {
+    debuglog::CommandStopped(L"ProjectExplorer", reason);
+    return -1;
+}
+
 }  // namespace
 
 int Connect::ProjectExplorer() {
-    if (!host) return -1;
-    long mode = 0;
-    if (FAILED(hostops::GetDebuggerMode(host.Get(), mode)) || mode == kDebuggerBreakMode) return -1;
+    if (!host) return Stopped(L"not connected to the host");
+    bool inBreakMode = false;
+    if (FAILED(hostops::IsInBreakMode(host.Get(), inBreakMode))) return Stopped(L"the debugger's mode cannot be read");
+    if (inBreakMode) return Stopped(L"the debugger is in break mode");
 
     Microsoft::WRL::ComPtr<IDispatch> solution;
-    if (FAILED(hostops::GetSolution(host.Get(), solution))) return -1;
-    VARIANT_BOOL open = VARIANT_FALSE;
-    if (FAILED(dispatch::GetBool(solution.Get(), L"IsOpen", open)) || open == VARIANT_FALSE) return -1;
+    if (FAILED(hostops::GetSolution(host.Get(), solution))) return Stopped(L"the host gives no solution");
+    bool open = false;
+    if (FAILED(hostops::GetSolutionIsOpen(solution.Get(), open))) return Stopped(L"the solution's state cannot be read");
+    if (!open) return Stopped(L"no solution is open");
     UniqueBstr fullName;
-    if (FAILED(dispatch::GetString(solution.Get(), L"FullName", fullName))) return -1;
+    if (FAILED(hostops::GetSolutionFullName(solution.Get(), fullName))) {
+        return Stopped(L"the solution's file name cannot be read");
+    }
 
     // The folder is the full name up to its last backslash. A name without
     // one (a solution never saved) has no folder to open.
     std::wstring folder(fullName.get() ? fullName.get() : L"", SysStringLen(fullName.get()));
     std::wstring::size_type cut = folder.rfind(L'\\');
-    if (cut == std::wstring::npos) return -1;
+    if (cut == std::wstring::npos) {
+        debuglog::CommandStopped(L"ProjectExplorer", L"the solution's file name names no folder:", folder);
+        return -1;
+    }
     folder.erase(cut);
 
     DWORD attributes = GetFileAttributesW(folder.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return -1;
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        debuglog::CommandStopped(L"ProjectExplorer", L"the solution's folder is not there:", folder);
+        return -1;
+    }
 
     SHELLEXECUTEINFOW request = {};
     request.cbSize = sizeof(request);
     request.lpVerb = ChooseVerb();
     request.lpFile = folder.c_str();
     request.nShow = SW_SHOWNORMAL;
-    shell::Execute(&request);  // the shell reports its own failures
+    ShellExecuteExW(&request);  // the shell reports its own failures
     return 0;
 }
 

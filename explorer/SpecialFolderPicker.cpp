@@ -4,7 +4,8 @@
 
 #include "explorer/SpecialFolderCatalogue.h"
 #include "explorer/SpecialFolderTable.h"
-#include "platform/ShellLauncher.h"
+#include "platform/DebugLog.h"
+#include "platform/KeyState.h"
 #include "resources/resource.h"
 
 namespace velmora::explorer {
@@ -15,7 +16,7 @@ constexpr int kIconSize = 16;
 constexpr int kImageListCapacity = 64;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
-bool KeyIsDown(int virtualKey) { return (GetKeyState(virtualKey) & 0x80) != 0; }
+void Stopped(debuglog::Reason reason) { debuglog::CommandStopped(L"ProjectExplorerSp", reason); }
 
 }  // namespace
 
@@ -28,6 +29,7 @@ INT_PTR SpecialFolderPicker::OnInitDialog(LPARAM) {
     // An unmasked list: the icons are drawn onto its white background.
     imageList_.reset(ImageList_Create(kIconSize, kIconSize, ILC_COLOR8, kImageListCapacity, kImageListCapacity));
     if (!imageList_) {
+        Stopped(L"the icon list cannot be made");
         Close();
         return TRUE;
     }
@@ -37,6 +39,7 @@ INT_PTR SpecialFolderPicker::OnInitDialog(LPARAM) {
     for (int number = 0; number < kSpecialFolderCount; ++number) {
         if (!IsOfferedFolder(number)) continue;
         if (!AddEntry(number)) {
+            Stopped(L"a folder cannot be added to the list");
             Close();
             break;
         }
@@ -105,7 +108,10 @@ void SpecialFolderPicker::OpenSelectedEntry() {
     request.nShow = SW_SHOWNORMAL;
     request.lpVerb = KeyIsDown(VK_SHIFT) ? L"Open" : L"explore";
     OpenTarget target;
-    if (!FindOpenTarget(number, target)) return;
+    if (!FindOpenTarget(number, target)) {
+        Stopped(L"the chosen folder has nothing to open");
+        return;
+    }
     if (target.verb) request.lpVerb = target.verb;
     if (target.idList) {
         request.fMask = SEE_MASK_IDLIST;
@@ -113,7 +119,7 @@ void SpecialFolderPicker::OpenSelectedEntry() {
     } else {
         request.lpFile = target.file.c_str();
     }
-    shell::Execute(&request);  // the shell reports its own failures
+    ShellExecuteExW(&request);  // the shell reports its own failures
 }
 
 void SpecialFolderPicker::Close() { PostMessageW(Window(), WM_CLOSE, 0, 0); }

@@ -4,12 +4,21 @@
 // it took the message, and every message no handler takes gets the dialog
 // manager's default processing (Enter gives IDOK, Escape and a posted WM_CLOSE
 // give IDCANCEL, the focus goes to the first tab stop).
+//
+// A handler may throw a standard exception (std::bad_alloc above all): the
+// dialog procedure stops it there, so that it never unwinds through the
+// system's dialog manager, and ends the dialog with kFailedEndCode. Failed()
+// then tells the caller, and no handler runs again for that dialog.
 #include <windows.h>
 
 namespace velmora {
 
 class ModalDialog {
 public:
+    // End code of a dialog whose handler threw; the same code the system
+    // gives for a dialog that could not be created.
+    static constexpr INT_PTR kFailedEndCode = -1;
+
     explicit ModalDialog(UINT templateId) : templateId_(templateId) {}
     virtual ~ModalDialog() = default;
     ModalDialog(const ModalDialog&) = delete;
@@ -22,6 +31,9 @@ public:
 
     // True once the dialog window existed (it received WM_INITDIALOG).
     bool WasShown() const { return wasShown_; }
+
+    // True when a handler threw and the dialog was ended because of it.
+    bool Failed() const { return failed_; }
 
 protected:
     HWND Window() const { return window_; }
@@ -38,13 +50,15 @@ protected:
     virtual bool OnMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/) { return false; }
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void EndAfterFailure(const char* what) noexcept;
 
     UINT templateId_;
     HWND window_ = nullptr;
     LPARAM initParam_ = 0;
     bool wasShown_ = false;
+    bool failed_ = false;
 };
 
 }  // namespace velmora

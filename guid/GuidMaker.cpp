@@ -10,22 +10,14 @@
 namespace velmora::guid {
 
 namespace {
-GuidGenerator currentGenerator = &CoCreateGuid;
-
 char16_t* Units(wchar_t* text) { return reinterpret_cast<char16_t*>(text); }
 }  // namespace
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t expected");
 
-GuidGenerator SetGuidGenerator(GuidGenerator generator) {
-    GuidGenerator previous = currentGenerator;
-    currentGenerator = generator ? generator : &CoCreateGuid;
-    return previous;
-}
-
 bool MakeNewGuid(GUID& out) {
     out = GUID_NULL;
-    currentGenerator(&out);  // the value alone tells success
+    CoCreateGuid(&out);  // the value alone tells success
     return !IsNullGuid(ToGuidValue(out));
 }
 

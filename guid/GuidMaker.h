@@ -9,14 +9,7 @@
 
 namespace velmora::guid {
 
-// The system's GUID generator, replaceable so that tests can make it fail.
-using GuidGenerator = HRESULT(WINAPI*)(GUID*);
-
-// Puts `generator` in place of the current one (nullptr: CoCreateGuid again)
-// and returns the one it replaced.
-GuidGenerator SetGuidGenerator(GuidGenerator generator);
-
-// Sets `out` to GUID_NULL, then lets the generator fill it. Only the value
+// Sets `out` to GUID_NULL, then lets CoCreateGuid fill it. Only the value
 // decides success: true when `out` now differs from GUID_NULL in any byte.
 bool MakeNewGuid(GUID& out);
 

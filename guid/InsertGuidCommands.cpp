@@ -1,23 +1,41 @@
 #include "addin/Connect.h"
 
 #include "guid/GuidStore.h"
+#include "platform/ConfigFiles.h"
+#include "platform/DebugLog.h"
 
 namespace velmora {
 
+namespace {
+int Stopped(const wchar_t* command, debuglog::Reason reason) {
+    debuglog::CommandStopped(command, reason);
+    return -1;
+}
+}  // namespace
+
 int Connect::InsertGUID() {
-    if (!host) return -1;
+    const wchar_t* const command = L"InsertGUID";
+    if (!host) return Stopped(command, L"not connected to the host");
     // A store that does not open ends the command and leaves the format in
     // memory as it was, so that the GUID dialog still opens on a real format.
     int format = ReadGuidSet();
-    if (format < 0) return -1;
+    if (format < 0) {
+        debuglog::CommandStopped(command, L"GuidSet.ini cannot be opened:", config::FilePath(L"GuidSet.ini"));
+        return -1;
+    }
     guidFormat = format;
-    if (MakeGuidText(GUID_NULL) != 0) return -1;
-    return InsertText() == 0 ? 0 : -1;
+    if (MakeGuidText(GUID_NULL) != 0) return Stopped(command, L"no GUID text could be made");
+    debuglog::Reason whyNot = nullptr;
+    if (InsertText(&whyNot) != 0) return Stopped(command, whyNot);
+    return 0;
 }
 
 int Connect::InsertOldGUID() {
-    if (!host) return -1;
-    return InsertText() == 0 ? 0 : -1;
+    const wchar_t* const command = L"InsertOldGUID";
+    if (!host) return Stopped(command, L"not connected to the host");
+    debuglog::Reason whyNot = nullptr;
+    if (InsertText(&whyNot) != 0) return Stopped(command, whyNot);
+    return 0;
 }
 
 }  // namespace velmora

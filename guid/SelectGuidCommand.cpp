@@ -2,31 +2,57 @@
 
 #include "guid/GuidSelectDialog.h"
 #include "guid/GuidStore.h"
+#include "platform/ConfigFiles.h"
+#include "platform/DebugLog.h"
 
 namespace velmora {
 
+namespace {
+int Stopped(debuglog::Reason reason) {
+    debuglog::CommandStopped(L"SelectGUID", reason);
+    return -1;
+}
+
+// Why the dialog ended without the paste button.
+debuglog::Reason DialogEndReason(const GuidSelectDialog& dialog, INT_PTR code) {
+    if (dialog.Failed()) return L"the GUID dialog ended on an internal error";
+    if (!dialog.WasShown()) return L"the GUID dialog cannot be shown";
+    if (code == GuidSelectDialog::kNoGuidEndCode) return L"no GUID could be made for the dialog";
+    return L"the GUID dialog was closed without pasting";
+}
+}  // namespace
+
 int Connect::SelectGUID() {
-    if (!host) return -1;
+    if (!host) return Stopped(L"not connected to the host");
     // The store must open, although the dialog starts from the format in
     // memory, not from the one read.
-    if (ReadGuidSet() < 0) return -1;
+    if (ReadGuidSet() < 0) {
+        debuglog::CommandStopped(L"SelectGUID", L"GuidSet.ini cannot be opened:", config::FilePath(L"GuidSet.ini"));
+        return -1;
+    }
 
     GuidSelectDialog dialog(guidFormat);
     // Only the paste button inserts. The cancel button, a dialog that closed
-    // itself because no GUID could be made, and one that could not be shown
-    // at all change nothing.
-    if (dialog.DoModal() != IDOK) return -1;
+    // itself because no GUID could be made, one whose handler failed and one
+    // that could not be shown at all change nothing.
+    const INT_PTR code = dialog.DoModal();
+    if (code != IDOK) return Stopped(DialogEndReason(dialog, code));
     int format = -1;
     GUID chosen = GUID_NULL;
     dialog.GetResult(format, chosen);
-    if (format < 0) return -1;
+    if (format < 0) return Stopped(L"the GUID dialog was closed without pasting");
 
     guidFormat = format;
-    if (MakeGuidText(chosen) != 0) return -1;
+    if (MakeGuidText(chosen) != 0) return Stopped(L"no GUID text could be made");
     // A refused insertion leaves the store as it was; the rendered text stays
     // for InsertOldGUID.
-    if (InsertText() != 0) return -1;
-    return WriteGuidSet() == 0 ? 0 : -1;
+    debuglog::Reason whyNot = nullptr;
+    if (InsertText(&whyNot) != 0) return Stopped(whyNot);
+    if (WriteGuidSet() != 0) {
+        debuglog::CommandStopped(L"SelectGUID", L"GuidSet.ini cannot be written:", config::FilePath(L"GuidSet.ini"));
+        return -1;
+    }
+    return 0;
 }
 
 }  // namespace velmora

@@ -22,14 +22,7 @@ if errorlevel 1 set "result=2"
 
 if not exist "%dll%" goto CheckRegistration
 regsvr32 /s /u "%dll%"
-if not errorlevel 1 goto Unregistered
-rem Removing the type library reads the file it was registered from, so it
-rem fails when the add-in was installed from a folder deleted since. Once
-rem this copy is registered in its place, the removal finds its file.
-regsvr32 /s "%dll%"
-regsvr32 /s /u "%dll%"
 if errorlevel 1 goto CheckRegistration
-:Unregistered
 echo Unregistered "%dll%".
 goto Done
 

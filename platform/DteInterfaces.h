@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include "Identity.h"  // CLSID_Connect and LIBID_VelmoraLib, made from cmake/Identity.cmake
+
 namespace velmora {
 
 // IDTExtensibility2 enumerations (32-bit on the wire).
@@ -84,14 +86,6 @@ inline constexpr WORD AddInDesignerObjectsMajor = 1, AddInDesignerObjectsMinor =
 inline constexpr GUID LIBID_EnvDTE =
     {0x80CC9F66, 0xE7D8, 0x4DDD, {0x85, 0xB6, 0xD9, 0xE6, 0xCD, 0x0E, 0x93, 0xE2}};
 inline constexpr WORD EnvDTEMajor = 7, EnvDTEMinor = 0;
-
-// This add-in's own identity; the registration script and the IDL carry the same values.
-// {96B79E67-A8A4-4B68-9BB5-7572B98C12E8}
-inline constexpr CLSID CLSID_Connect =
-    {0x96B79E67, 0xA8A4, 0x4B68, {0x9B, 0xB5, 0x75, 0x72, 0xB9, 0x8C, 0x12, 0xE8}};
-// {1A4FDA34-CB3B-4835-9258-559A99D31FF8}
-inline constexpr GUID LIBID_VelmoraLib =
-    {0x1A4FDA34, 0xCB3B, 0x4835, {0x92, 0x58, 0x55, 0x9A, 0x99, 0xD3, 0x1F, 0xF8}};
 
 }  // namespace velmora
 

@@ -1,5 +1,7 @@
 #include "platform/HostOperations.h"
 
+#include "platform/DteInterfaces.h"
+
 namespace velmora::hostops {
 
 namespace {
@@ -47,42 +49,77 @@ HRESULT AddNamedCommand(IDispatch* commands, IDispatch* addInInstance, BSTR name
     return hr;
 }
 
-HRESULT GetDebuggerMode(IDispatch* dte, long& mode) {
+HRESULT IsInBreakMode(IDispatch* dte, bool& inBreakMode) {
+    inBreakMode = false;
     ComPtr<IDispatch> debugger;
     HRESULT hr = GetRequiredObject(dte, L"Debugger", debugger);
-    if (FAILED(hr)) return hr;
-    return dispatch::GetLong(debugger.Get(), L"CurrentMode", mode);
+    long mode = 0;
+    if (SUCCEEDED(hr)) hr = dispatch::GetLong(debugger.Get(), L"CurrentMode", mode);
+    inBreakMode = SUCCEEDED(hr) && mode == dbgBreakMode;
+    return hr;
 }
 
 bool IsNotInBreakMode(IDispatch* dte) {
-    long mode = 0;
-    return SUCCEEDED(GetDebuggerMode(dte, mode)) && mode != 2;
+    bool inBreakMode = false;
+    return SUCCEEDED(IsInBreakMode(dte, inBreakMode)) && !inBreakMode;
 }
 
 HRESULT GetSolution(IDispatch* dte, ComPtr<IDispatch>& solution) {
     return GetRequiredObject(dte, L"Solution", solution);
 }
 
-bool IsSolutionOpen(IDispatch* dte) {
-    ComPtr<IDispatch> solution;
-    VARIANT_BOOL open = VARIANT_FALSE;
-    return SUCCEEDED(GetSolution(dte, solution)) && SUCCEEDED(dispatch::GetBool(solution.Get(), L"IsOpen", open)) &&
-           open != VARIANT_FALSE;
+HRESULT GetSolutionIsOpen(IDispatch* solution, bool& open) {
+    VARIANT_BOOL value = VARIANT_FALSE;
+    HRESULT hr = dispatch::GetBool(solution, L"IsOpen", value);
+    open = SUCCEEDED(hr) && value != VARIANT_FALSE;
+    return hr;
 }
 
-bool FindEditableSelection(IDispatch* dte, EditableSelection& found) {
+HRESULT GetSolutionFullName(IDispatch* solution, UniqueBstr& fullName) {
+    return dispatch::GetString(solution, L"FullName", fullName);
+}
+
+bool IsSolutionOpen(IDispatch* dte) {
+    ComPtr<IDispatch> solution;
+    bool open = false;
+    return SUCCEEDED(GetSolution(dte, solution)) && SUCCEEDED(GetSolutionIsOpen(solution.Get(), open)) && open;
+}
+
+HRESULT GetDocumentName(IDispatch* document, UniqueBstr& name) { return dispatch::GetString(document, L"Name", name); }
+
+bool FindEditableSelection(IDispatch* dte, EditableSelection& found, debuglog::Reason* whyNot) {
+    using debuglog::Tell;
     found = EditableSelection{};
     ComPtr<IDispatch> window;
-    if (FAILED(GetRequiredObject(dte, L"ActiveWindow", window))) return false;
+    if (FAILED(GetRequiredObject(dte, L"ActiveWindow", window))) {
+        Tell(whyNot, L"the host gives no active window");
+        return false;
+    }
     ComPtr<IDispatch> document;
-    if (FAILED(GetRequiredObject(window.Get(), L"Document", document))) return false;
+    if (FAILED(GetRequiredObject(window.Get(), L"Document", document))) {
+        Tell(whyNot, L"the active window shows no document");
+        return false;
+    }
     VARIANT_BOOL readOnly = VARIANT_TRUE;
-    if (FAILED(dispatch::GetBool(document.Get(), L"ReadOnly", readOnly)) || readOnly != VARIANT_FALSE) return false;
+    if (FAILED(dispatch::GetBool(document.Get(), L"ReadOnly", readOnly))) {
+        Tell(whyNot, L"the document's read-only state cannot be read");
+        return false;
+    }
+    if (readOnly != VARIANT_FALSE) {
+        Tell(whyNot, L"the document is read-only");
+        return false;
+    }
     ComPtr<IDispatch> selection;
-    if (FAILED(GetRequiredObject(document.Get(), L"Selection", selection))) return false;
+    if (FAILED(GetRequiredObject(document.Get(), L"Selection", selection))) {
+        Tell(whyNot, L"the document gives no selection");
+        return false;
+    }
     // Only a text selection can paste; any other selection object is no target.
     DISPID paste = DISPID_UNKNOWN;
-    if (FAILED(dispatch::FindMember(selection.Get(), L"Paste", &paste))) return false;
+    if (FAILED(dispatch::FindMember(selection.Get(), L"Paste", &paste))) {
+        Tell(whyNot, L"the document's selection is not a text selection");
+        return false;
+    }
     found.document = std::move(document);
     found.selection = std::move(selection);
     return true;

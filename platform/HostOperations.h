@@ -5,6 +5,7 @@
 // "failed" and "empty" alike.
 #include <string>
 
+#include "platform/DebugLog.h"
 #include "platform/Dispatch.h"
 
 namespace velmora::hostops {
@@ -19,23 +20,30 @@ HRESULT AddNamedCommand(IDispatch* commands, IDispatch* addInInstance, BSTR name
                         BSTR tooltip, bool msoButton, long bitmap,
                         long disabledFlags, ComPtr<IDispatch>& command);
 
-// _DTE.Debugger, then Debugger.CurrentMode.
-HRESULT GetDebuggerMode(IDispatch* dte, long& mode);
+// _DTE.Debugger, then Debugger.CurrentMode compared with break mode.
+HRESULT IsInBreakMode(IDispatch* dte, bool& inBreakMode);
 // Passes when the debugger mode can be read and is not break mode.
 bool IsNotInBreakMode(IDispatch* dte);
 
 HRESULT GetSolution(IDispatch* dte, ComPtr<IDispatch>& solution);
+// _Solution.IsOpen and _Solution.FullName.
+HRESULT GetSolutionIsOpen(IDispatch* solution, bool& open);
+HRESULT GetSolutionFullName(IDispatch* solution, UniqueBstr& fullName);
 // _DTE.Solution, then _Solution.IsOpen.
 bool IsSolutionOpen(IDispatch* dte);
+
+// Document.Name.
+HRESULT GetDocumentName(IDispatch* document, UniqueBstr& name);
 
 // The active document whose selection can take a paste: _DTE.ActiveWindow,
 // Window.Document, Document.ReadOnly (must be false), Document.Selection, and
 // the selection must know the member Paste (only a text selection does).
+// When it fails, `whyNot` (if given) receives the step that failed.
 struct EditableSelection {
     ComPtr<IDispatch> document;
     ComPtr<IDispatch> selection;
 };
-bool FindEditableSelection(IDispatch* dte, EditableSelection& found);
+bool FindEditableSelection(IDispatch* dte, EditableSelection& found, debuglog::Reason* whyNot = nullptr);
 
 // TextSelection.AnchorPoint, then VirtualPoint.DisplayColumn (1-based).
 HRESULT GetAnchorDisplayColumn(IDispatch* selection, long& column);

@@ -4,7 +4,7 @@
 #   imports from system DLLs only, and no larger than the size budget.
 set -euo pipefail
 dll=$1
-budget=${VELMORA_DLL_BUDGET:-1400000}
+budget=${VELMORA_DLL_BUDGET:-400000}   # 400 KB
 objdump=i686-w64-mingw32-objdump
 failed=0
 fail() { echo "check-dll: $*" >&2; failed=1; }

@@ -39,3 +39,30 @@ fi
 
 VELMORA_SCREENSHOT_DIR=$(to_windows "$demo_dir") \
   "${env_cmd[@]}" "$(to_windows "$root/build/$build/host/velmora-host.exe")" "$@"
+
+# The configuration checker, beside the DLL: once on the sample configuration,
+# once on one with a mistake of each kind it finds. It writes its listing to
+# standard output and its warnings to standard error.
+checker=$(to_windows "$root/build/$build/addin/velmora-config.exe")
+run_checker() {
+  set +e
+  "${env_cmd[@]}" "$checker" "$@" 2>&1 | tr -d '\r'
+  local status=${PIPESTATUS[0]}
+  set -e
+  echo "(exit code $status)"
+}
+echo
+echo "== velmora-config, sample configuration"
+run_checker
+echo
+echo "== velmora-config, a broken configuration (host/demo/broken-config)"
+rm -rf "$appdata_unix"
+mkdir -p "$appdata_unix"
+cp "$root/host/demo/broken-config/"* "$appdata_unix/"
+run_checker
+echo
+echo "== velmora-config cs, the same broken configuration"
+run_checker cs
+rm -rf "$appdata_unix"
+mkdir -p "$appdata_unix"
+cp -r "$root/samples/." "$appdata_unix/"

@@ -6,11 +6,12 @@
 
 #include "addin/Connect.h"
 #include "addin/TextInsertion.h"
-#include "platform/Dispatch.h"
+#include "platform/DebugLog.h"
 #include "platform/HostOperations.h"
 #include "templates/CodeTemplateSet.h"
 #include "templates/InsertionText.h"
 #include "templates/TemplatePickerDialog.h"
+#include "templates/TracedTemplateSet.h"
 #include "templates/WindowsTemplateFiles.h"
 
 namespace velmora {
@@ -18,43 +19,77 @@ namespace velmora {
 namespace {
 const wchar_t kReadFailureText[] = L"テンプレートファイルの読込みに失敗しました";
 const wchar_t kReadFailureCaption[] = L"Code Template";
-constexpr long kBreakMode = 2;
+
+int Stopped(debuglog::Reason reason) {
+    debuglog::CommandStopped(L"CodeTemplate", reason);
+    return -1;
+}
+
+int Stopped(debuglog::Reason reason, const std::u16string& detail) {
+    debuglog::CommandStopped(L"CodeTemplate", reason,
+                             std::wstring_view(reinterpret_cast<const wchar_t*>(detail.data()), detail.size()));
+    return -1;
+}
+
+// Why LoadForExtension gave -1 or -2.
+int LoadStopped(const TracedTemplateSet& templates, int loaded, const WindowsTemplateFiles& files,
+                const std::u16string& extension) {
+    if (loaded == -2) return Stopped(L"no template file serves extension", extension);
+    switch (templates.unreadable) {
+    case TracedTemplateSet::Unreadable::SetFile:
+        return Stopped(L"CodeSet.ini cannot be opened:", files.SetFilePath());
+    case TracedTemplateSet::Unreadable::TemplateFile:
+        return Stopped(L"a template file cannot be opened:", templates.unreadablePath);
+    case TracedTemplateSet::Unreadable::None:
+        break;
+    }
+    return Stopped(L"the template files cannot be read");
+}
 }  // namespace
 
 int Connect::CodeTemplate() {
-    long mode = 0;
-    if (FAILED(hostops::GetDebuggerMode(host.Get(), mode)) || mode == kBreakMode) return -1;
+    if (!host) return Stopped(L"not connected to the host");
+    bool inBreakMode = false;
+    if (FAILED(hostops::IsInBreakMode(host.Get(), inBreakMode))) return Stopped(L"the debugger's mode cannot be read");
+    if (inBreakMode) return Stopped(L"the debugger is in break mode");
 
     hostops::EditableSelection target;
-    if (!hostops::FindEditableSelection(host.Get(), target)) return -1;
+    debuglog::Reason whyNot = nullptr;
+    if (!hostops::FindEditableSelection(host.Get(), target, &whyNot)) return Stopped(whyNot);
     long column = 0;
-    if (FAILED(hostops::GetAnchorDisplayColumn(target.selection.Get(), column))) return -1;
+    if (FAILED(hostops::GetAnchorDisplayColumn(target.selection.Get(), column))) {
+        return Stopped(L"the caret's column cannot be read");
+    }
 
     std::u16string extension;
     {
         UniqueBstr name;
-        if (FAILED(dispatch::GetString(target.document.Get(), L"Name", name))) return -1;
+        if (FAILED(hostops::GetDocumentName(target.document.Get(), name))) {
+            return Stopped(L"the document's name cannot be read");
+        }
         extension = ExtensionOf(std::u16string(reinterpret_cast<const char16_t*>(name.get()), SysStringLen(name.get())));
     }
 
     WindowsTemplateFiles files;
-    CodeTemplateSet templates(files);
+    TracedTemplateSet templates(files);
     int loaded = templates.LoadForExtension(extension);
-    if (loaded == -1) {
-        MessageBoxW(nullptr, kReadFailureText, kReadFailureCaption, MB_OK);
-        return -1;
-    }
-    if (loaded != 0) return -1;  // nothing configured for this extension
+    if (loaded == -1) MessageBoxW(nullptr, kReadFailureText, kReadFailureCaption, MB_OK);
+    if (loaded != 0) return LoadStopped(templates, loaded, files, extension);
 
     TemplatePickerDialog picker;
     picker.templateSet = &templates;
     picker.DoModal();
-    if (picker.chosenIndex == -1) return -1;
+    if (picker.Failed()) return Stopped(L"the pick list ended on an internal error");
+    if (!picker.WasShown()) return Stopped(L"the pick list cannot be shown");
+    if (picker.chosenIndex == -1) return Stopped(L"the pick list was closed without a choice");
 
     TemplateEntry chosen;
-    if (templates.GetEntry(picker.chosenIndex, chosen) != 0) return -1;
+    if (templates.GetEntry(picker.chosenIndex, chosen) != 0) return Stopped(L"the chosen item matches no template");
     const std::u16string text = BuildInsertionText(chosen.lines, column);
-    return PasteText(target.selection.Get(), reinterpret_cast<const wchar_t*>(text.c_str()), text.size());
+    if (PasteText(target.selection.Get(), reinterpret_cast<const wchar_t*>(text.c_str()), text.size(), &whyNot) != 0) {
+        return Stopped(whyNot);
+    }
+    return 0;
 }
 
 }  // namespace velmora

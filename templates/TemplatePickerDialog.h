@@ -15,13 +15,15 @@ public:
 
     const CodeTemplateSet* templateSet = nullptr;  // not owned; set before DoModal
     HWND listBox = nullptr;                         // control 203 while the dialog runs
-    int chosenIndex = -1;                           // index into templateSet->entries, -1 for none
+    int chosenIndex = -1;                           // index of the chosen entry in templateSet, -1 for none
 
 protected:
     INT_PTR OnInitDialog(LPARAM initParam) override;
     bool OnCommand(WORD id, WORD code, HWND control) override;
 
 private:
+    // Adds the set's display texts to the list.
+    void Fill();
     void Choose();
     // Ends the dialog once: ending takes the focus from the list, whose
     // notification must not replace the code given first.

@@ -5,13 +5,11 @@
 // shows each request the shell would get instead of opening windows.
 #include <windows.h>
 #include <commctrl.h>
-#include <shellapi.h>
-#include <shlobj.h>
 
 #include <string>
 #include <vector>
 
-#include "host/ImportPatch.h"
+#include "host/ShellLaunchRecorder.h"
 #include "host/demo/PopUpDriver.h"
 #include "host/demo/Scenario.h"
 #include "host/demo/Screenshot.h"
@@ -22,47 +20,16 @@ namespace {
 constexpr int kFolderTree = 201;
 constexpr LPARAM kItemTagBit = static_cast<LPARAM>(0x80000000u);
 
-// --- The watched shell call ------------------------------------------------
-
-struct ShellRequest {
-    std::wstring verb;
-    std::wstring file;
-    std::wstring idList;  // the shell's parsing name of the item ID list
-    ULONG mask = 0;
-    DWORD size = 0;
-    int show = 0;
-};
-
-std::vector<ShellRequest> requests;
-
-BOOL WINAPI RecordShellExecute(SHELLEXECUTEINFOW* info) {
-    ShellRequest request;
-    request.size = info->cbSize;
-    request.mask = info->fMask;
-    request.show = info->nShow;
-    request.verb = info->lpVerb ? info->lpVerb : L"(none)";
-    request.file = info->lpFile ? info->lpFile : L"(none)";
-    if (info->lpIDList) {
-        wchar_t* name = nullptr;
-        if (SUCCEEDED(SHGetNameFromIDList(static_cast<PCIDLIST_ABSOLUTE>(info->lpIDList),
-                                          SIGDN_DESKTOPABSOLUTEPARSING, &name))) {
-            request.idList = name;
-            CoTaskMemFree(name);
-        }
-    }
-    requests.push_back(request);
-    return TRUE;  // as if the shell had opened it
-}
-
-void PrintRequests(Report& report, size_t expected) {
-    for (const ShellRequest& request : requests) {
-        std::wstring line = L"  shell request: verb \"" + request.verb + L"\"";
+void PrintRequests(Report& report, host::ShellLaunchRecorder& shell, size_t expected) {
+    const std::vector<host::LaunchRecord>& requests = shell.Records();
+    for (const host::LaunchRecord& request : requests) {
+        std::wstring line = L"  shell request: verb \"" + (request.hasVerb ? request.verb : L"(none)") + L"\"";
         if (!request.idList.empty()) {
-            line += L", item ID list " + request.idList + L" (SEE_MASK_IDLIST)";
+            line += L", item ID list " + request.idListParsingName + L" (SEE_MASK_IDLIST)";
         } else {
-            line += L", file " + Quoted(request.file);
+            line += L", file " + Quoted(request.hasFile ? request.file : L"(none)");
         }
-        line += L", cbSize " + std::to_wstring(request.size) + L", nShow " + std::to_wstring(request.show);
+        line += L", cbSize " + std::to_wstring(request.cbSize) + L", nShow " + std::to_wstring(request.nShow);
         report.Line(line);
     }
     if (requests.empty()) report.Line(L"  nothing was opened");
@@ -70,7 +37,7 @@ void PrintRequests(Report& report, size_t expected) {
         report.Fail(L"expected " + std::to_wstring(expected) + L" shell request(s), saw " +
                     std::to_wstring(requests.size()));
     }
-    requests.clear();
+    shell.Clear();
 }
 
 // --- The picker ----------------------------------------------------------
@@ -140,13 +107,11 @@ void RunPicker(ScenarioContext& context, int number, const wchar_t* screenshotNa
 int RunExplorer(ScenarioContext& context) {
     host::HostStandIn& host = context.host;
     Report& report = context.report;
-    host::ImportPatch patch(GetModuleHandleW(L"velmora.dll"), "shell32.dll", "ShellExecuteExW",
-                      reinterpret_cast<void*>(&RecordShellExecute));
-    if (!patch.Installed()) {
+    host::ShellLaunchRecorder shell(GetModuleHandleW(L"velmora.dll"));
+    if (!shell.Installed()) {
         report.Fail(L"cannot watch velmora.dll's calls to ShellExecuteExW");
         return 1;
     }
-    requests.clear();
 
     // A solution in a folder that exists.
     wchar_t temp[MAX_PATH] = {};
@@ -158,21 +123,21 @@ int RunExplorer(ScenarioContext& context) {
     host.SetSolutionFullName(solutionFolder + L"\\Sample.sln");
     report.Line(L"solution " + Quoted(solutionFolder + L"\\Sample.sln") + L", design mode");
     ExecCommand(context, L"ProjectExplorer");
-    PrintRequests(report, 1);
+    PrintRequests(report, shell, 1);
 
     host.SetDebuggerMode(dbgBreakMode);
     report.Line(L"the same solution in break mode");
     ExecCommand(context, L"ProjectExplorer");
-    PrintRequests(report, 0);
+    PrintRequests(report, shell, 0);
     host.SetDebuggerMode(dbgDesignMode);
     RemoveDirectoryW(solutionFolder.c_str());
 
     report.Line();
     RunPicker(context, 17, L"special-folder-picker.png", true);
-    PrintRequests(report, 1);
+    PrintRequests(report, shell, 1);
     report.Line();
     RunPicker(context, 62, nullptr, false);
-    PrintRequests(report, 1);
+    PrintRequests(report, shell, 1);
     report.References(host, L"after the explorer commands", 1, 1);
     return 0;
 }

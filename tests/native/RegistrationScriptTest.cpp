@@ -79,9 +79,8 @@ std::string Joined(const std::vector<std::string>& lines) {
 // ---------------------------------------------------------------------------
 
 TEST(RegistrationScript, ShippedConnectScriptHoldsTheClassRegistration) {
-    // The script file beside this test's source tree.
-    std::string source = __FILE__;
-    const std::string path = source.substr(0, source.rfind("tests")) + "resources/Connect.rgs";
+    // The script as the build makes it from resources/Connect.rgs.in.
+    const std::string path = VELMORA_CONNECT_RGS;
     std::ifstream file(path, std::ios::binary);
     ASSERT_TRUE(file) << path;
     std::stringstream bytes;

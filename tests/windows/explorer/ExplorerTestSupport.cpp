@@ -8,20 +8,11 @@
 #include <mutex>
 #include <thread>
 
+#include "framework/UniqueHandle.h"
+
 namespace velmora::test {
 
 namespace {
-
-std::vector<shell::LaunchRecord>& LaunchStore() {
-    static std::vector<shell::LaunchRecord> records;
-    return records;
-}
-
-BOOL RecordLaunch(SHELLEXECUTEINFOW* info) {
-    if (!info) return FALSE;
-    LaunchStore().push_back(shell::RecordOf(*info));
-    return TRUE;
-}
 
 constexpr wchar_t kWindowClass[] = L"VelmoraExplorerTestWindow";
 
@@ -51,7 +42,7 @@ bool SendMouse(DWORD flags) {
 
 // The key-read watch: one at a time, armed on the helper thread and fired
 // from the dialog thread's GetMessage.
-HANDLE watchEvent = nullptr;
+UniqueKernelHandle watchEvent;
 std::atomic<int> watchKey{0};
 
 LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam) {
@@ -59,7 +50,7 @@ LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam) {
         const MSG* message = reinterpret_cast<const MSG*>(lParam);
         bool isKey = message->message == WM_KEYDOWN || message->message == WM_KEYUP ||
                      message->message == WM_SYSKEYDOWN || message->message == WM_SYSKEYUP;
-        if (isKey && static_cast<int>(message->wParam) == watchKey.load() && watchEvent) SetEvent(watchEvent);
+        if (isKey && static_cast<int>(message->wParam) == watchKey.load() && watchEvent) SetEvent(watchEvent.get());
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -104,38 +95,25 @@ bool SetKeyDacl(HKEY root, const wchar_t* keyName, const wchar_t* sddl) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr))
         return false;
-    HKEY key = nullptr;
+    UniqueRegKey key;
     bool done = false;
-    if (RegOpenKeyExW(root, keyName, 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
-        done = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
-        RegCloseKey(key);
+    if (RegOpenKeyExW(root, keyName, 0, WRITE_DAC, key.put()) == ERROR_SUCCESS) {
+        done = RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
     }
     LocalFree(descriptor);
     return done;
 }
 
 bool SetDefaultValue(const wchar_t* keyName, const std::wstring& value, DWORD type) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, keyName, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+    UniqueRegKey key;
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, keyName, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) !=
         ERROR_SUCCESS)
         return false;
-    LONG result = RegSetValueExW(key, nullptr, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
-                                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS;
+    return RegSetValueExW(key.get(), nullptr, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 }  // namespace
-
-ShellLaunches::ShellLaunches() : previous_(shell::SetExecuteFunction(&RecordLaunch)) { LaunchStore().clear(); }
-
-ShellLaunches::~ShellLaunches() {
-    shell::SetExecuteFunction(previous_);
-    LaunchStore().clear();
-}
-
-const std::vector<shell::LaunchRecord>& ShellLaunches::Records() const { return LaunchStore(); }
-void ShellLaunches::Clear() { LaunchStore().clear(); }
 
 ForegroundWindow::ForegroundWindow(bool activate) {
     RegisterPlainClass();
@@ -173,8 +151,6 @@ bool PumpMessages(DWORD milliseconds, const std::function<bool()>& until) {
     }
 }
 
-bool KeyStateDown(int virtualKey) { return (GetKeyState(virtualKey) & 0x80) != 0; }
-
 bool SendKey(WORD virtualKey, bool up) {
     INPUT input = {};
     input.type = INPUT_KEYBOARD;
@@ -197,9 +173,9 @@ HeldInput::HeldInput(int virtualKey, ForegroundWindow& window) : key_(virtualKey
         } else {
             sent = SendKey(static_cast<WORD>(key_), false);
         }
-        if (!sent || !PumpMessages(1000, [this] { return KeyStateDown(key_); })) continue;
+        if (!sent || !PumpMessages(1000, [this] { return KeyIsDown(key_); })) continue;
         PumpMessages(100);
-        held_ = KeyStateDown(key_);
+        held_ = KeyIsDown(key_);
     }
 }
 
@@ -211,7 +187,7 @@ HeldInput::~HeldInput() {
     } else {
         SendKey(static_cast<WORD>(key_), true);
     }
-    PumpMessages(2000, [this] { return !KeyStateDown(key_); });
+    PumpMessages(2000, [this] { return !KeyIsDown(key_); });
 }
 
 std::vector<TreeEntry> ReadTree(HWND tree) {
@@ -271,29 +247,28 @@ DriveOutcome RunWithDialog(const std::function<void()>& modal, const std::functi
 }
 
 KeyReadWatch::KeyReadWatch(DWORD dialogThread) {
-    watchEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    watchEvent.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     hook_ = SetWindowsHookExW(WH_GETMESSAGE, &GetMessageHook, nullptr, dialogThread);
 }
 
 KeyReadWatch::~KeyReadWatch() {
     if (hook_) UnhookWindowsHookEx(hook_);
-    if (watchEvent) CloseHandle(watchEvent);
-    watchEvent = nullptr;
+    watchEvent.reset();
 }
 
 bool KeyReadWatch::SendAndWait(WORD virtualKey, bool up, DWORD milliseconds) {
     if (!hook_ || !watchEvent) return false;
     watchKey = virtualKey;
-    ResetEvent(watchEvent);
-    return SendKey(virtualKey, up) && WaitForSingleObject(watchEvent, milliseconds) == WAIT_OBJECT_0;
+    ResetEvent(watchEvent.get());
+    return SendKey(virtualKey, up) && WaitForSingleObject(watchEvent.get(), milliseconds) == WAIT_OBJECT_0;
 }
 
 void ReleaseKey(int virtualKey) {
-    PumpMessages(200, [virtualKey] { return !KeyStateDown(virtualKey); });
-    if (!KeyStateDown(virtualKey) && !(GetAsyncKeyState(virtualKey) & 0x8000)) return;
+    PumpMessages(200, [virtualKey] { return !KeyIsDown(virtualKey); });
+    if (!KeyIsDown(virtualKey) && !(GetAsyncKeyState(virtualKey) & 0x8000)) return;
     ForegroundWindow window;
     SendKey(static_cast<WORD>(virtualKey), true);
-    PumpMessages(2000, [virtualKey] { return !KeyStateDown(virtualKey); });
+    PumpMessages(2000, [virtualKey] { return !KeyIsDown(virtualKey); });
 }
 
 ShellIconWatch::ShellIconWatch() {
@@ -330,13 +305,12 @@ std::wstring TemporaryPath() {
 }
 
 bool ShellKnowsFolder(int number) {
-    LPITEMIDLIST list = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, number, &list)) || !list) return false;
+    UniqueItemIdList list;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, number, list.put())) || !list) return false;
     SHFILEINFOW info = {};
-    DWORD_PTR found = SHGetFileInfoW(reinterpret_cast<LPCWSTR>(list), 0, &info, sizeof(info),
+    DWORD_PTR found = SHGetFileInfoW(reinterpret_cast<LPCWSTR>(list.get()), 0, &info, sizeof(info),
                                      SHGFI_ICON | SHGFI_SMALLICON | SHGFI_PIDL);
-    CoTaskMemFree(list);
-    if (info.hIcon) DestroyIcon(info.hIcon);
+    UniqueIcon icon(info.hIcon);
     return found != 0;
 }
 
@@ -379,44 +353,38 @@ RegisteredBrowser::~RegisteredBrowser() {
 
 bool RegisteredBrowser::SaveHtm() {
     RegDeleteTreeW(HKEY_CURRENT_USER, kBackupKey);
-    HKEY htm = nullptr;
-    htmExisted_ = RegOpenKeyExW(HKEY_CLASSES_ROOT, L".htm", 0, KEY_READ, &htm) == ERROR_SUCCESS;
+    UniqueRegKey htm;
+    htmExisted_ = RegOpenKeyExW(HKEY_CLASSES_ROOT, L".htm", 0, KEY_READ, htm.put()) == ERROR_SUCCESS;
     if (!htmExisted_) return true;
     bool saved = false;
-    HKEY backup = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kBackupKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &backup, nullptr) ==
-        ERROR_SUCCESS) {
-        saved = RegCopyTreeW(htm, nullptr, backup) == ERROR_SUCCESS;
-        RegCloseKey(backup);
+    UniqueRegKey backup;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kBackupKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, backup.put(),
+                        nullptr) == ERROR_SUCCESS) {
+        saved = RegCopyTreeW(htm.get(), nullptr, backup.get()) == ERROR_SUCCESS;
     }
     DWORD size = 0;
-    RegGetKeySecurity(htm, DACL_SECURITY_INFORMATION, nullptr, &size);
+    RegGetKeySecurity(htm.get(), DACL_SECURITY_INFORMATION, nullptr, &size);
     htmSecurity_.resize(size);
-    if (size == 0 || RegGetKeySecurity(htm, DACL_SECURITY_INFORMATION, htmSecurity_.data(), &size) != ERROR_SUCCESS)
+    if (size == 0 ||
+        RegGetKeySecurity(htm.get(), DACL_SECURITY_INFORMATION, htmSecurity_.data(), &size) != ERROR_SUCCESS)
         htmSecurity_.clear();
-    RegCloseKey(htm);
     return saved;
 }
 
 void RegisteredBrowser::RestoreHtm() {
     if (htmSecurityChanged_ && !htmSecurity_.empty()) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L".htm", 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
-            RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, htmSecurity_.data());
-            RegCloseKey(key);
-        }
+        UniqueRegKey key;
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L".htm", 0, WRITE_DAC, key.put()) == ERROR_SUCCESS)
+            RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, htmSecurity_.data());
     }
     RegDeleteTreeW(HKEY_CLASSES_ROOT, L".htm");
     if (htmExisted_) {
-        HKEY backup = nullptr;
-        HKEY htm = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, kBackupKey, 0, KEY_READ, &backup) == ERROR_SUCCESS) {
-            if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L".htm", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &htm, nullptr) ==
+        UniqueRegKey backup;
+        UniqueRegKey htm;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, kBackupKey, 0, KEY_READ, backup.put()) == ERROR_SUCCESS &&
+            RegCreateKeyExW(HKEY_CLASSES_ROOT, L".htm", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, htm.put(), nullptr) ==
                 ERROR_SUCCESS) {
-                RegCopyTreeW(backup, nullptr, htm);
-                RegCloseKey(htm);
-            }
-            RegCloseKey(backup);
+            RegCopyTreeW(backup.get(), nullptr, htm.get());
         }
     }
     RegDeleteTreeW(HKEY_CURRENT_USER, kBackupKey);

@@ -11,28 +11,21 @@
 #include <string>
 #include <vector>
 
-#include "platform/ShellLauncher.h"
-
 #include <memory>
 
 #include "host/ImportPatch.h"
+#include "host/ShellLaunchRecorder.h"
+#include "platform/KeyState.h"
 
 namespace velmora::test {
 
-// Records every request that reaches the shell seam while it lives, instead
-// of opening anything; the previous function comes back at destruction.
-class ShellLaunches {
+// Records every shell request of the add-in's code in this program while it
+// lives, instead of opening anything.
+class ShellLaunches : public host::ShellLaunchRecorder {
 public:
-    ShellLaunches();
-    ~ShellLaunches();
-    ShellLaunches(const ShellLaunches&) = delete;
-    ShellLaunches& operator=(const ShellLaunches&) = delete;
-
-    const std::vector<shell::LaunchRecord>& Records() const;
-    void Clear();
-
-private:
-    shell::ExecuteFunction previous_;
+    ShellLaunches() : ShellLaunchRecorder(GetModuleHandleW(nullptr)) {
+        if (!Installed()) ADD_FAILURE() << "cannot watch this program's calls of ShellExecuteExW";
+    }
 };
 
 // A plain top-level window of the calling thread, made the foreground
@@ -73,7 +66,6 @@ private:
     bool held_ = false;
 };
 
-bool KeyStateDown(int virtualKey);
 // Sends a key press or release as input to the display.
 bool SendKey(WORD virtualKey, bool up);
 

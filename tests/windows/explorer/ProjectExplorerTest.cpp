@@ -13,6 +13,7 @@
 
 #include "ExplorerTestSupport.h"
 #include "addin/Connect.h"
+#include "support/DebugOutputCapture.h"
 #include "support/HostFixture.h"
 #include "support/TestEnvironment.h"
 
@@ -93,43 +94,54 @@ protected:
     ScratchFolder folder{L"VelmoraProjectExplorer"};
     ShellLaunches launches;
     ConnectedAddIn addIn{host};
+    DebugOutputCapture debug;
 };
 
 TEST_F(ProjectExplorerTest, OpensTheSolutionFolderOnlyInTheRightHostStates) {
     const std::wstring sample = folder.Path() + L"\\Sample";
+    const std::wstring noFolder = L"the solution's folder is not there: ";
+    const std::wstring noCut = L"the solution's file name names no folder: ";
     const struct {
         const char* what;
         long mode;
         bool open;
         std::wstring fullName;
         const wchar_t* opened;  // null: nothing may be opened
+        std::wstring reason;    // written to the debug output when nothing opens
     } cases[] = {
-        {"design mode", dbgDesignMode, true, SolutionIn(L"Sample"), sample.c_str()},
-        {"run mode", dbgRunMode, true, SolutionIn(L"Sample"), sample.c_str()},
-        {"break mode", dbgBreakMode, true, SolutionIn(L"Sample"), nullptr},
-        {"no solution open", dbgDesignMode, false, SolutionIn(L"Sample"), nullptr},
-        {"no solution open and no name", dbgDesignMode, false, L"", nullptr},
-        {"folder deleted since", dbgDesignMode, true, SolutionIn(L"Gone"), nullptr},
-        {"path names a file", dbgDesignMode, true, folder.Path() + L"\\notes.txt\\Sample.sln", nullptr},
-        {"name ends in a backslash", dbgDesignMode, true, sample + L"\\", sample.c_str()},
-        {"drive root", dbgDesignMode, true, L"C:\\Sample.sln", L"C:"},
-        {"name without a backslash", dbgDesignMode, true, L"Sample.sln", nullptr},
-        {"empty name of an unsaved solution", dbgDesignMode, true, L"", nullptr},
-        {"share that does not exist", dbgDesignMode, true, L"\\\\velmora-no-host\\share\\Sample.sln", nullptr},
+        {"design mode", dbgDesignMode, true, SolutionIn(L"Sample"), sample.c_str(), L""},
+        {"run mode", dbgRunMode, true, SolutionIn(L"Sample"), sample.c_str(), L""},
+        {"break mode", dbgBreakMode, true, SolutionIn(L"Sample"), nullptr, L"the debugger is in break mode"},
+        {"no solution open", dbgDesignMode, false, SolutionIn(L"Sample"), nullptr, L"no solution is open"},
+        {"no solution open and no name", dbgDesignMode, false, L"", nullptr, L"no solution is open"},
+        {"folder deleted since", dbgDesignMode, true, SolutionIn(L"Gone"), nullptr,
+         noFolder + L"\"" + folder.Path() + L"\\Gone\""},
+        {"path names a file", dbgDesignMode, true, folder.Path() + L"\\notes.txt\\Sample.sln", nullptr,
+         noFolder + L"\"" + folder.Path() + L"\\notes.txt\""},
+        {"name ends in a backslash", dbgDesignMode, true, sample + L"\\", sample.c_str(), L""},
+        {"drive root", dbgDesignMode, true, L"C:\\Sample.sln", L"C:", L""},
+        {"name without a backslash", dbgDesignMode, true, L"Sample.sln", nullptr, noCut + L"\"Sample.sln\""},
+        {"empty name of an unsaved solution", dbgDesignMode, true, L"", nullptr, noCut + L"\"\""},
+        {"share that does not exist", dbgDesignMode, true, L"\\\\velmora-no-host\\share\\Sample.sln", nullptr,
+         noFolder + L"\"\\\\velmora-no-host\\share\""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         host.SetDebuggerMode(c.mode);
         host.SetSolutionOpen(c.open);
         host.SetSolutionFullName(c.fullName);
+        debug.Take();
         int result = Run();
         if (c.opened) {
             EXPECT_EQ(result, 0);
             ASSERT_EQ(launches.Records().size(), 1u);
             EXPECT_EQ(launches.Records()[0].file, c.opened);
+            EXPECT_TRUE(debug.Take().empty());
         } else {
             EXPECT_EQ(result, -1);
             EXPECT_TRUE(launches.Records().empty());
+            ASSERT_TRUE(debug.Listening());
+            EXPECT_EQ(debug.Take(), std::vector<std::wstring>{L"Velmora: ProjectExplorer: " + c.reason});
         }
     }
 }
@@ -146,7 +158,7 @@ TEST_F(ProjectExplorerTest, NetworkShareFolderIsPassedUnchangedApartFromTheCut) 
 TEST_F(ProjectExplorerTest, ShellGetsAPlainRequestForTheFolder) {
     EXPECT_EQ(Run(), 0);
     ASSERT_EQ(launches.Records().size(), 1u);
-    const shell::LaunchRecord& request = launches.Records()[0];
+    const host::LaunchRecord& request = launches.Records()[0];
     EXPECT_EQ(request.cbSize, sizeof(SHELLEXECUTEINFOW));
     EXPECT_EQ(request.fMask, 0u);
     EXPECT_EQ(request.hwnd, nullptr);
@@ -234,7 +246,7 @@ TEST_F(ProjectExplorerTest, VerbFollowsShiftAndTheRightButtonHeldDown) {
         }
         for (int key : {VK_SHIFT, VK_RBUTTON}) {
             bool wanted = std::find(c.held.begin(), c.held.end(), key) != c.held.end();
-            ASSERT_EQ(KeyStateDown(key), wanted) << "key " << key << " is in the wrong state before the command";
+            ASSERT_EQ(KeyIsDown(key), wanted) << "key " << key << " is in the wrong state before the command";
         }
         launches.Clear();
         ExecResult result = addIn.Exec(FullCommandName(L"ProjectExplorer"));
@@ -242,8 +254,8 @@ TEST_F(ProjectExplorerTest, VerbFollowsShiftAndTheRightButtonHeldDown) {
         ASSERT_EQ(launches.Records().size(), 1u);
         EXPECT_EQ(launches.Records()[0].verb, c.verb);
     }
-    EXPECT_FALSE(KeyStateDown(VK_SHIFT));
-    EXPECT_FALSE(KeyStateDown(VK_RBUTTON));
+    EXPECT_FALSE(KeyIsDown(VK_SHIFT));
+    EXPECT_FALSE(KeyIsDown(VK_RBUTTON));
 }
 
 // A press that happened but that the thread has not read yet does not
@@ -255,7 +267,7 @@ TEST_F(ProjectExplorerTest, VerbIgnoresAPressTheThreadHasNotRead) {
     ASSERT_TRUE(GetAsyncKeyState(VK_SHIFT) & 0x8000) << "the press did not reach the display";
     ExecResult result = addIn.Exec(FullCommandName(L"ProjectExplorer"));
     SendKey(VK_SHIFT, true);
-    PumpMessages(1000, [] { return !KeyStateDown(VK_SHIFT) && !(GetAsyncKeyState(VK_SHIFT) & 0x8000); });
+    PumpMessages(1000, [] { return !KeyIsDown(VK_SHIFT) && !(GetAsyncKeyState(VK_SHIFT) & 0x8000); });
     EXPECT_EQ(result.result, S_OK);
     ASSERT_EQ(launches.Records().size(), 1u);
     EXPECT_EQ(launches.Records()[0].verb, L"explore");

@@ -200,7 +200,7 @@ TEST_F(SpecialFolderPickerTest, DoubleClickOpensTheSelectedEntry) {
         ASSERT_TRUE(seen.selected) << "entry not listed";
         EXPECT_TRUE(outcome.closedByDriver) << "the picker stayed open after the double-click";
         ASSERT_EQ(launches.Records().size(), 1u);
-        const shell::LaunchRecord& request = launches.Records()[0];
+        const host::LaunchRecord& request = launches.Records()[0];
         EXPECT_EQ(request.verb, c.verb);
         EXPECT_EQ(request.cbSize, sizeof(SHELLEXECUTEINFOW));
         EXPECT_EQ(request.nShow, SW_SHOWNORMAL);
@@ -256,7 +256,7 @@ TEST_F(SpecialFolderPickerTest, ARealDoubleClickOnAnEntryOpensIt) {
     ASSERT_TRUE(clicked);
     EXPECT_TRUE(outcome.closedByDriver) << "the picker stayed open after the double-click";
     ASSERT_EQ(launches.Records().size(), 1u);
-    const shell::LaunchRecord& request = launches.Records()[0];
+    const host::LaunchRecord& request = launches.Records()[0];
     EXPECT_EQ(request.verb, L"explore");
     LPITEMIDLIST expected = nullptr;
     ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, clickedNumber, &expected), S_OK);

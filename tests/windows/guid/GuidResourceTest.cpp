@@ -13,6 +13,8 @@
 #include "framework/Module.h"
 #include "guid/GuidFormat.h"
 #include "guid/GuidMaker.h"
+#include "resources/resource.h"
+#include "support/DialogTemplate.h"
 #include "support/HostFixture.h"
 #include "support/TestEnvironment.h"
 
@@ -89,109 +91,9 @@ TEST(GuidResources, TemplateLoaderGivesTheFiveFormats) {
 
 // --- Dialog template 106 ---
 
-struct DialogItem {
-    DWORD helpId, exStyle, style;
-    short x, y, cx, cy;
-    int id;
-    WORD classAtom;  // 0 when the class is given by name
-    std::wstring className;
-    std::wstring text;
-    WORD extraBytes;
-};
-
-struct DialogTemplate {
-    WORD version, signature;
-    DWORD helpId, exStyle, style;
-    WORD itemCount;
-    short x, y, cx, cy;
-    std::wstring menu, windowClass, title;
-    WORD pointSize, weight;
-    BYTE italic, charset;
-    std::wstring face;
-    std::vector<DialogItem> items;
-};
-
-class TemplateReader {
-public:
-    explicit TemplateReader(const BYTE* data) : data_(data) {}
-    template <typename T>
-    T Read() {
-        T value;
-        std::memcpy(&value, data_ + offset_, sizeof value);
-        offset_ += sizeof value;
-        return value;
-    }
-    // A string or an 0xFFFF ordinal; the ordinal goes to `atom`.
-    std::wstring ReadText(WORD* atom = nullptr) {
-        if (atom) *atom = 0;
-        WORD first = Read<WORD>();
-        if (first == 0xFFFF) {
-            WORD ordinal = Read<WORD>();
-            if (atom) *atom = ordinal;
-            return L"#" + std::to_wstring(ordinal);
-        }
-        std::wstring text;
-        for (WORD unit = first; unit != 0; unit = Read<WORD>()) text += static_cast<wchar_t>(unit);
-        return text;
-    }
-    void AlignTo4() { offset_ = (offset_ + 3) & ~size_t{3}; }
-    void Skip(size_t bytes) { offset_ += bytes; }
-    size_t Offset() const { return offset_; }
-
-private:
-    const BYTE* data_;
-    size_t offset_ = 0;
-};
-
-bool ReadDialogTemplate(HMODULE module, DialogTemplate& dialog, size_t& resourceSize) {
-    HRSRC found = FindResourceExW(module, RT_DIALOG, MAKEINTRESOURCEW(106), kJapanese);
-    if (!found) return false;
-    resourceSize = SizeofResource(module, found);
-    const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
-    if (!data) return false;
-    TemplateReader reader(data);
-    dialog.version = reader.Read<WORD>();
-    dialog.signature = reader.Read<WORD>();
-    dialog.helpId = reader.Read<DWORD>();
-    dialog.exStyle = reader.Read<DWORD>();
-    dialog.style = reader.Read<DWORD>();
-    dialog.itemCount = reader.Read<WORD>();
-    dialog.x = reader.Read<short>();
-    dialog.y = reader.Read<short>();
-    dialog.cx = reader.Read<short>();
-    dialog.cy = reader.Read<short>();
-    dialog.menu = reader.ReadText();
-    dialog.windowClass = reader.ReadText();
-    dialog.title = reader.ReadText();
-    dialog.pointSize = reader.Read<WORD>();
-    dialog.weight = reader.Read<WORD>();
-    dialog.italic = reader.Read<BYTE>();
-    dialog.charset = reader.Read<BYTE>();
-    dialog.face = reader.ReadText();
-    for (WORD index = 0; index < dialog.itemCount; ++index) {
-        reader.AlignTo4();
-        DialogItem item;
-        item.helpId = reader.Read<DWORD>();
-        item.exStyle = reader.Read<DWORD>();
-        item.style = reader.Read<DWORD>();
-        item.x = reader.Read<short>();
-        item.y = reader.Read<short>();
-        item.cx = reader.Read<short>();
-        item.cy = reader.Read<short>();
-        item.id = static_cast<int>(reader.Read<DWORD>());
-        item.className = reader.ReadText(&item.classAtom);
-        item.text = reader.ReadText();
-        item.extraBytes = reader.Read<WORD>();
-        reader.Skip(item.extraBytes);
-        dialog.items.push_back(item);
-    }
-    return reader.Offset() <= resourceSize;
-}
-
 void ExpectGuidDialogTemplate(HMODULE module) {
     DialogTemplate dialog;
-    size_t size = 0;
-    ASSERT_TRUE(ReadDialogTemplate(module, dialog, size));
+    ASSERT_TRUE(ReadDialogTemplate(module, IDD_GUID_SELECT, dialog));
     EXPECT_EQ(dialog.version, 1);
     EXPECT_EQ(dialog.signature, 0xFFFF);  // extended template
     EXPECT_EQ(dialog.exStyle, 0u);

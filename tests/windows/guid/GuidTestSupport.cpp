@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "framework/UniqueHandle.h"
-#include "guid/GuidMaker.h"
 
 namespace velmora::test {
 
@@ -46,33 +45,6 @@ std::wstring AppDataFolder() {
 std::wstring ConfigFolder() { return AppDataFolder() + L"\\Orinth\\Velmora"; }
 
 std::wstring GuidSetPath() { return ConfigFolder() + L"\\GuidSet.ini"; }
-
-std::optional<std::string> ReadFileBytes(const std::wstring& path) {
-    UniqueKernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) {
-        file.release();
-        return std::nullopt;
-    }
-    std::string bytes;
-    char chunk[4096];
-    DWORD read = 0;
-    while (ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
-    return bytes;
-}
-
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    UniqueKernelHandle file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) {
-        file.release();
-        return false;
-    }
-    DWORD written = 0;
-    return bytes.empty() ||
-           (WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-            written == bytes.size());
-}
 
 // --- GuidSetFile ---
 
@@ -162,11 +134,12 @@ AppDataRedirect::~AppDataRedirect() {
 namespace {
 std::vector<GeneratorStep> scriptedSteps;
 std::atomic<int> scriptedCalls{0};
-guid::GuidGenerator replacedGenerator = nullptr;
+using GuidFunction = HRESULT(WINAPI*)(GUID*);
+GuidFunction systemGuid = nullptr;
 
 HRESULT WINAPI ScriptedGuid(GUID* out) {
     const int call = scriptedCalls++;
-    if (call >= static_cast<int>(scriptedSteps.size())) return CoCreateGuid(out);
+    if (call >= static_cast<int>(scriptedSteps.size())) return systemGuid(out);
     const GeneratorStep& step = scriptedSteps[static_cast<size_t>(call)];
     if (!IsEqualGUID(step.value, GUID_NULL)) *out = step.value;
     return step.result;
@@ -176,11 +149,15 @@ HRESULT WINAPI ScriptedGuid(GUID* out) {
 ScriptedGenerator::ScriptedGenerator(std::vector<GeneratorStep> steps) {
     scriptedSteps = std::move(steps);
     scriptedCalls = 0;
-    replacedGenerator = guid::SetGuidGenerator(&ScriptedGuid);
+    // Set before the patch goes in: the replacement may call through it at once.
+    systemGuid = &CoCreateGuid;
+    patch_ = std::make_unique<host::ImportPatch>(GetModuleHandleW(nullptr), "ole32.dll", "CoCreateGuid",
+                                                 reinterpret_cast<void*>(&ScriptedGuid));
+    if (!patch_->Installed()) ADD_FAILURE() << "cannot replace this program's calls of CoCreateGuid";
 }
 
 ScriptedGenerator::~ScriptedGenerator() {
-    guid::SetGuidGenerator(replacedGenerator);
+    patch_.reset();
     scriptedSteps.clear();
 }
 

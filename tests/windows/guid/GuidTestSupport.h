@@ -6,10 +6,14 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "host/ImportPatch.h"
+#include "support/TestEnvironment.h"
 
 namespace velmora::test {
 
@@ -19,9 +23,6 @@ std::wstring AppDataFolder();
 std::wstring ConfigFolder();  // <AppData>\Orinth\Velmora
 std::wstring GuidSetPath();   // <AppData>\Orinth\Velmora\GuidSet.ini
 
-// The whole file as bytes; nothing when it does not open.
-std::optional<std::string> ReadFileBytes(const std::wstring& path);
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 
 // GuidSet.ini for one test. The configuration folder exists and the file is
 // absent at the start; at the end the file and the folders that were made
@@ -76,8 +77,9 @@ struct GeneratorStep {
     HRESULT result;
 };
 
-// Replaces the add-in's GUID generator for its lifetime: the n-th call gets
-// the n-th step; once the steps are used up, calls go to CoCreateGuid.
+// Takes CoCreateGuid's place in this program's import table for its
+// lifetime, so the add-in's code meets it: the n-th call gets the n-th step;
+// once the steps are used up, calls go to CoCreateGuid.
 class ScriptedGenerator {
 public:
     explicit ScriptedGenerator(std::vector<GeneratorStep> steps);
@@ -85,6 +87,9 @@ public:
     ScriptedGenerator(const ScriptedGenerator&) = delete;
     ScriptedGenerator& operator=(const ScriptedGenerator&) = delete;
     int Calls() const;
+
+private:
+    std::unique_ptr<host::ImportPatch> patch_;
 };
 
 // Fields as GUID literals read: {data1-data2-data3-data4[0..1]-data4[2..7]}.

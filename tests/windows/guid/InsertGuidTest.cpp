@@ -6,9 +6,11 @@
 
 #include <cwctype>
 #include <string>
+#include <vector>
 
 #include "addin/Connect.h"
 #include "guid/GuidTestSupport.h"
+#include "support/DebugOutputCapture.h"
 #include "support/HostFixture.h"
 
 namespace velmora::test {
@@ -110,7 +112,11 @@ TEST_F(InsertGuidTest, MissingStoreInsertsNothingAndKeepsTheFormat) {
     file.Remove();
     host.ClearPastes();
     ASSERT_TRUE(WriteClipboardText(L"before"));
+    DebugOutputCapture debug;
+    ASSERT_TRUE(debug.Listening());
     EXPECT_EQ(addIn.Object().InsertGUID(), -1);
+    EXPECT_EQ(debug.Take(),
+              std::vector<std::wstring>{L"Velmora: InsertGUID: GuidSet.ini cannot be opened: \"" + file.Path() + L"\""});
     EXPECT_TRUE(HoldsNoHostObjects(host));
     addIn.Exec(kInsertGuid);
     EXPECT_EQ(addIn.Object().GuidFormat(), 3);

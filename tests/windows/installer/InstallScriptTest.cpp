@@ -382,15 +382,21 @@ TEST_F(InstallerTest, UnregistrationThatFailsGivesExitCode1) {
 }
 
 // Installed from a folder that was deleted afterwards: the uninstaller of a
-// new copy still removes every key, the type library's included.
+// new copy still removes every key, the type library's included, although
+// the file the library was registered from is gone.
 TEST_F(InstallerTest, UninstallFromAnotherCopyRemovesARegistrationWhoseFolderIsGone) {
+    std::wstring firstFolder;
     {
         InstallFolder first(L"Velmora first copy");
         ASSERT_TRUE(first.Complete());
+        firstFolder = first.Path();
         const ScriptRun run = RunScript(first.Install());
         ASSERT_EQ(run.exitCode, 0) << Show(run);
     }
-    ASSERT_TRUE(RegistryKeyExists(HKEY_CLASSES_ROOT, TypeLibKeyPath()));
+    ASSERT_FALSE(fs::exists(fs::path(firstFolder)));
+    // Registered for this build's system kind, which the removal must name.
+    const std::wstring entry = TypeLibKeyPath() + (sizeof(void*) == 8 ? L"\\1.0\\0\\win64" : L"\\1.0\\0\\win32");
+    ASSERT_TRUE(RegistryKeyExists(HKEY_CLASSES_ROOT, entry)) << Narrow(entry);
     InstallFolder second(L"Velmora second copy");
     ASSERT_TRUE(second.Complete());
     const ScriptRun run = RunScript(second.Uninstall());

@@ -40,19 +40,6 @@ std::wstring ConfigFolderPath() {
     return std::wstring(appData) + L"\\Orinth\\Velmora";
 }
 
-std::optional<std::string> ReadFileBytes(const std::wstring& path) {
-    std::ifstream file(fs::path(path), std::ios::binary);
-    if (!file) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    std::ofstream file(fs::path(path), std::ios::binary | std::ios::trunc);
-    if (!file) return false;
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(file);
-}
-
 std::map<std::wstring, std::string> FilesIn(const std::wstring& folder) {
     std::map<std::wstring, std::string> files;
     std::error_code error;
@@ -156,72 +143,6 @@ ScriptRun RunScript(const std::wstring& script, Quoting quoting) {
 // ---------------------------------------------------------------------------
 // Registry
 
-namespace {
-
-std::string Hex(const BYTE* data, DWORD size) {
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    for (DWORD i = 0; i < size; ++i) {
-        text += digits[data[i] >> 4];
-        text += digits[data[i] & 15];
-    }
-    return text;
-}
-
-void Dump(HKEY key, const std::wstring& relative, std::vector<std::string>& lines) {
-    const std::string prefix = Narrow(relative);
-    lines.push_back(prefix);
-    for (DWORD index = 0;; ++index) {
-        wchar_t name[16384];
-        DWORD nameLength = ARRAYSIZE(name);
-        DWORD type = 0;
-        BYTE data[8192];
-        DWORD size = sizeof(data);
-        const LSTATUS status = RegEnumValueW(key, index, name, &nameLength, nullptr, &type, data, &size);
-        if (status == ERROR_NO_MORE_ITEMS) break;
-        if (status != ERROR_SUCCESS) {
-            lines.push_back(prefix + ": <value enumeration failed " + std::to_string(status) + ">");
-            break;
-        }
-        std::string line = prefix + ": " + (nameLength == 0 ? std::string("@") : Narrow(name)) + " = ";
-        if (type == REG_SZ) {
-            line += "sz:" + Narrow(std::wstring(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t)));
-        } else if (type == REG_DWORD && size == sizeof(DWORD)) {
-            DWORD number = 0;
-            memcpy(&number, data, sizeof(number));
-            line += "dword:" + std::to_string(number);
-        } else {
-            line += "type" + std::to_string(type) + ":" + Hex(data, size);
-        }
-        lines.push_back(line);
-    }
-    for (DWORD index = 0;; ++index) {
-        wchar_t name[256];
-        DWORD nameLength = ARRAYSIZE(name);
-        const LSTATUS status = RegEnumKeyExW(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
-        if (status == ERROR_NO_MORE_ITEMS) break;
-        if (status != ERROR_SUCCESS) {
-            lines.push_back(prefix + "\\<key enumeration failed " + std::to_string(status) + ">");
-            break;
-        }
-        UniqueRegKey subkey;
-        if (RegOpenKeyExW(key, name, 0, KEY_READ, subkey.put()) == ERROR_SUCCESS) {
-            Dump(subkey.get(), relative.empty() ? std::wstring(name) : relative + L"\\" + name, lines);
-        }
-    }
-}
-
-}  // namespace
-
-std::vector<std::string> DumpKey(HKEY root, const std::wstring& key) {
-    std::vector<std::string> lines;
-    UniqueRegKey opened;
-    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, opened.put()) != ERROR_SUCCESS) return lines;
-    Dump(opened.get(), L"", lines);
-    std::sort(lines.begin(), lines.end());
-    return lines;
-}
-
 std::vector<std::string> InstallationState() {
     struct Key {
         HKEY root;
@@ -236,7 +157,7 @@ std::vector<std::string> InstallationState() {
     keys.push_back({HKEY_CLASSES_ROOT, "HKCR", TypeLibKeyPath()});
     std::vector<std::string> state;
     for (const Key& key : keys) {
-        for (const std::string& line : DumpKey(key.root, key.path)) {
+        for (const std::string& line : RegistrySnapshot(key.root, key.path)) {
             state.push_back(std::string(key.rootName) + "\\" + Narrow(key.path) + " | " + line);
         }
     }

@@ -13,6 +13,9 @@
 #include <utility>
 #include <vector>
 
+#include "support/RegistrySnapshot.h"
+#include "support/TestEnvironment.h"
+
 namespace velmora::test {
 
 inline constexpr wchar_t kConnectClsid[] = L"{96B79E67-A8A4-4B68-9BB5-7572B98C12E8}";
@@ -31,8 +34,6 @@ std::wstring BuildOutputFolder();
 // "<AppData>\Orinth\Velmora" as the shell names it, without a trailing backslash.
 std::wstring ConfigFolderPath();
 
-std::optional<std::string> ReadFileBytes(const std::wstring& path);
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 // The plain files directly in a folder, by name, with their contents.
 std::map<std::wstring, std::string> FilesIn(const std::wstring& folder);
 
@@ -76,9 +77,6 @@ struct ScriptRun {
 // and returns its exit code and output.
 ScriptRun RunScript(const std::wstring& script, Quoting quoting = Quoting::Double);
 
-// Every key and value beneath root\key, one sorted line each ("sub\key" for a
-// key, "sub\key: name = type:data" for a value); empty when the key is missing.
-std::vector<std::string> DumpKey(HKEY root, const std::wstring& key);
 // The dumps of every key the scripts and regsvr32 write, each line prefixed
 // with its key: the IDE keys, both ProgIDs, the class key and the type library.
 std::vector<std::string> InstallationState();

@@ -13,87 +13,23 @@
 #include "framework/Registrar.h"
 #include "framework/UniqueHandle.h"
 #include "resources/resource.h"
+#include "support/HostFixture.h"
+#include "support/RegistrySnapshot.h"
 
 namespace velmora {
 namespace {
 
 constexpr wchar_t ScratchPath[] = L"Software\\VelmoraTest\\Registrar";
 
+using test::Narrow;
+
 std::u16string U16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
-
-std::string Narrow(const std::wstring& text) {
-    std::string out;
-    for (wchar_t c : text) out += (c < 0x80) ? static_cast<char>(c) : '?';
-    return out;
-}
-
-// ---------------------------------------------------------------------------
-// Registry inspection
-
-// Every key and value beneath root\path, one line each, sorted: "sub\key" for
-// a key, "sub\key: name = sz:text" or "= dword:n" for a value ("@" for the
-// default value). Paths are relative to root\path; the key itself is "".
-void Snapshot(HKEY key, const std::wstring& relative, std::vector<std::string>& lines) {
-    lines.push_back(Narrow(relative));
-    for (DWORD index = 0;; ++index) {
-        wchar_t name[16384];
-        DWORD nameLength = ARRAYSIZE(name);
-        DWORD type = 0;
-        BYTE data[4096];
-        DWORD dataSize = sizeof data;
-        const LSTATUS status = RegEnumValueW(key, index, name, &nameLength, nullptr, &type, data, &dataSize);
-        if (status == ERROR_NO_MORE_ITEMS) break;
-        if (status != ERROR_SUCCESS) {
-            lines.push_back(Narrow(relative) + ": <enum error " + std::to_string(status) + ">");
-            break;
-        }
-        std::string line = Narrow(relative) + ": " + (nameLength == 0 ? std::string("@") : Narrow(name)) + " = ";
-        if (type == REG_SZ) {
-            // Stored with exactly one terminating NUL; anything else shows.
-            std::wstring text(reinterpret_cast<const wchar_t*>(data), dataSize / sizeof(wchar_t));
-            if (!text.empty() && text.back() == L'\0') {
-                text.pop_back();
-            } else {
-                text += L"<no terminator>";
-            }
-            line += "sz:" + Narrow(text);
-            for (size_t nul = line.find('\0'); nul != std::string::npos; nul = line.find('\0'))
-                line.replace(nul, 1, "<NUL>");
-        } else if (type == REG_DWORD && dataSize == sizeof(DWORD)) {
-            DWORD number;
-            memcpy(&number, data, sizeof number);
-            line += "dword:" + std::to_string(number);
-        } else {
-            line += "type " + std::to_string(type) + ", " + std::to_string(dataSize) + " bytes";
-        }
-        lines.push_back(line);
-    }
-    for (DWORD index = 0;; ++index) {
-        wchar_t name[256];
-        DWORD nameLength = ARRAYSIZE(name);
-        const LSTATUS status = RegEnumKeyExW(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
-        if (status == ERROR_NO_MORE_ITEMS) break;
-        if (status != ERROR_SUCCESS) {
-            lines.push_back(Narrow(relative) + "\\<enum error " + std::to_string(status) + ">");
-            break;
-        }
-        UniqueRegKey subkey;
-        if (RegOpenKeyExW(key, name, 0, KEY_READ, subkey.put()) != ERROR_SUCCESS) {
-            lines.push_back(Narrow(relative) + "\\" + Narrow(name) + " <cannot open>");
-            continue;
-        }
-        Snapshot(subkey.get(), relative.empty() ? name : relative + L"\\" + name, lines);
-    }
-}
 
 // The tree at root\path as sorted lines, one per line of the result; "<missing>"
 // when the key does not exist.
 std::string Tree(HKEY root, const std::wstring& path) {
-    UniqueRegKey key;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return "<missing>\n";
-    std::vector<std::string> lines;
-    Snapshot(key.get(), L"", lines);
-    std::sort(lines.begin(), lines.end());
+    const std::vector<std::string> lines = test::RegistrySnapshot(root, path);
+    if (lines.empty()) return "<missing>\n";
     std::string out;
     for (const std::string& line : lines) out += line + "\n";
     return out;

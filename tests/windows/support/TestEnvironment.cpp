@@ -19,6 +19,33 @@ std::wstring BuiltDllPath() {
     return unixPath ? WindowsPathOf(unixPath) : std::wstring();
 }
 
+std::optional<std::string> ReadFileBytes(const std::wstring& path) {
+    UniqueKernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        file.release();
+        return std::nullopt;
+    }
+    std::string bytes;
+    char chunk[4096];
+    DWORD read = 0;
+    while (ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
+    return bytes;
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    UniqueKernelHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        file.release();
+        return false;
+    }
+    DWORD written = 0;
+    return bytes.empty() ||
+           (WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+            written == bytes.size());
+}
+
 long RunProcess(const std::wstring& commandLine) {
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
@@ -34,6 +61,75 @@ long RunProcess(const std::wstring& commandLine) {
     DWORD code = static_cast<DWORD>(-1);
     GetExitCodeProcess(process.hProcess, &code);
     return static_cast<long>(code);
+}
+
+namespace {
+
+// A new empty file under the temporary folder, open for writing by a child
+// process, deleted when the object goes; its bytes are read by Bytes().
+class CaptureFile {
+public:
+    CaptureFile() {
+        wchar_t folder[MAX_PATH] = {};
+        wchar_t path[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, folder);
+        if (!GetTempFileNameW(folder, L"vcp", 0, path)) return;
+        path_ = path;
+        SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+        HANDLE opened = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (opened != INVALID_HANDLE_VALUE) handle_.reset(opened);
+    }
+    ~CaptureFile() {
+        handle_.reset();
+        if (!path_.empty()) DeleteFileW(path_.c_str());
+    }
+    CaptureFile(const CaptureFile&) = delete;
+    CaptureFile& operator=(const CaptureFile&) = delete;
+
+    HANDLE Handle() const { return handle_.get(); }
+    std::string Bytes() {
+        handle_.reset();
+        return ReadFileBytes(path_).value_or("");
+    }
+
+private:
+    std::wstring path_;
+    UniqueKernelHandle handle_;
+};
+
+}  // namespace
+
+CapturedRun RunCapturing(const std::wstring& commandLine) {
+    CapturedRun run;
+    CaptureFile output;
+    CaptureFile errors;
+    if (!output.Handle() || !errors.Handle()) return run;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nullptr;
+    startup.hStdOutput = output.Handle();
+    startup.hStdError = errors.Handle();
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(L'\0');
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+        return run;
+    }
+    UniqueKernelHandle processHandle(process.hProcess);
+    UniqueKernelHandle threadHandle(process.hThread);
+    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) {
+        DWORD code = 0;
+        GetExitCodeProcess(process.hProcess, &code);
+        run.exitCode = static_cast<long>(code);
+    } else {
+        TerminateProcess(process.hProcess, 1);
+        run.exitCode = -2;
+    }
+    run.output = output.Bytes();
+    run.errors = errors.Bytes();
+    return run;
 }
 
 std::optional<std::wstring> ReadRegistryString(HKEY root, const std::wstring& key, const std::wstring& name) {

@@ -14,8 +14,21 @@ std::wstring BuiltDllPath();
 // A Unix path as Wine's Z: drive sees it.
 std::wstring WindowsPathOf(const std::string& unixPath);
 
+// The whole file as bytes; nothing when it does not open.
+std::optional<std::string> ReadFileBytes(const std::wstring& path);
+// Creates or replaces the file; false when it cannot be written whole.
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+
 // Runs a command line and waits for it; the process's exit code, or -1.
 long RunProcess(const std::wstring& commandLine);
+
+// A program's run with its standard output and error captured in files.
+struct CapturedRun {
+    long exitCode = -1;  // -1: not started; -2: killed after a minute
+    std::string output;  // the bytes written to standard output
+    std::string errors;  // the bytes written to standard error
+};
+CapturedRun RunCapturing(const std::wstring& commandLine);
 
 // The string value `name` (empty for the default value) of a key; nothing
 // when the key or the value is missing.

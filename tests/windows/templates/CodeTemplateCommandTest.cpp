@@ -1,6 +1,7 @@
 // The CodeTemplate command against the host stand-in: the picker driven as a
 // user drives it, what the document and the clipboard hold afterwards, the
-// read-failure message, and every way the command stops early.
+// read-failure message, and every way the command stops early, with the
+// reason it writes to the debug output.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "addin/Connect.h"
+#include "support/DebugOutputCapture.h"
 #include "templates/CodeTemplateSet.h"
 #include "support/HostFixture.h"
 #include "tests/windows/templates/TemplateTestSupport.h"
@@ -26,6 +28,9 @@ namespace {
 const std::wstring kCommand = L"Velmora.Connect.CodeTemplate";
 const std::wstring kReadFailure = L"テンプレートファイルの読込みに失敗しました";
 const std::wstring kSentinel = L"clipboard before the command";
+
+// The debug line of an early stop.
+std::wstring StopLine(const std::wstring& reason) { return L"Velmora: CodeTemplate: " + reason; }
 
 const char kCppTemplates[] =
     "C++ templates\n"
@@ -86,6 +91,14 @@ protected:
         EXPECT_FALSE(driver.SeenNone().appeared);
     }
 
+    // The debug output since the last call: `line` alone, or nothing for an empty `line`.
+    void ExpectDebugLine(const std::wstring& line) {
+        ASSERT_TRUE(debug.Listening());
+        std::vector<std::wstring> expected;
+        if (!line.empty()) expected.push_back(line);
+        EXPECT_EQ(debug.Take(), expected);
+    }
+
     void ExpectNothingInserted(const std::wstring& document = L"") {
         EXPECT_EQ(host.DocumentText(), document);
         EXPECT_TRUE(host.Pastes().empty());
@@ -103,6 +116,7 @@ protected:
 
     ConfigFolderFiles files;
     ConnectedAddIn addIn{host};
+    DebugOutputCapture debug;
 };
 
 const Expected* EntryShownAs(const std::wstring& displayText) {
@@ -268,15 +282,20 @@ TEST_F(CodeTemplateTest, ReadFailureShowsTheMessageBox) {
     struct Case {
         const char* label;
         std::function<void(ConfigFolderFiles&)> setUp;
+        std::wstring debugLine;
     };
     const Case cases[] = {
-        {"CodeSet.ini missing", [](ConfigFolderFiles& f) { f.Remove(L"CodeSet.ini"); }},
-        {"fitting file missing", [](ConfigFolderFiles& f) { f.Write(L"CodeSet.ini", "cpp.txt=cpp\ngone.txt=*\n"); }},
+        {"CodeSet.ini missing", [](ConfigFolderFiles& f) { f.Remove(L"CodeSet.ini"); },
+         StopLine(L"CodeSet.ini cannot be opened: \"" + files.Folder() + L"CodeSet.ini\"")},
+        {"fitting file missing", [](ConfigFolderFiles& f) { f.Write(L"CodeSet.ini", "cpp.txt=cpp\ngone.txt=*\n"); },
+         StopLine(L"a template file cannot be opened: \"" + files.Folder() + L"gone.txt\"")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         c.setUp(files);
+        debug.Take();
         DialogSeen seen = Run(PressOkButton());
+        ExpectDebugLine(c.debugLine);
         ASSERT_TRUE(seen.appeared);
         EXPECT_EQ(seen.caption, L"Code Template");
         EXPECT_EQ(seen.texts, std::vector<std::wstring>{kReadFailure});
@@ -375,24 +394,32 @@ TEST_F(CodeTemplateTest, StopsSilentlyBeforeThePickList) {
     struct Case {
         const char* label;
         std::function<void(HostStandIn&)> setUp;
+        const wchar_t* reason;
     };
+    const wchar_t* const noMode = L"the debugger's mode cannot be read";
+    const wchar_t* const noWindow = L"the host gives no active window";
+    const wchar_t* const noDocument = L"the active window shows no document";
+    const wchar_t* const noSelection = L"the document gives no selection";
+    const wchar_t* const noColumn = L"the caret's column cannot be read";
     const Case cases[] = {
-        {"read-only document", [](HostStandIn& h) { h.SetDocumentReadOnly(true); }},
-        {"no active window", [](HostStandIn& h) { h.SetActiveWindow(false); }},
-        {"window without document", [](HostStandIn& h) { h.SetWindowHasDocument(false); }},
-        {"not a text selection", [](HostStandIn& h) { h.SetTextSelection(false); }},
-        {"Debugger fails", [](HostStandIn& h) { h.FailMember(L"Debugger", E_FAIL); }},
-        {"Debugger empty", [](HostStandIn& h) { h.EmptyMember(L"Debugger"); }},
-        {"CurrentMode fails", [](HostStandIn& h) { h.FailMember(L"CurrentMode", E_FAIL); }},
-        {"ActiveWindow fails", [](HostStandIn& h) { h.FailMember(L"ActiveWindow", E_FAIL); }},
-        {"Document fails", [](HostStandIn& h) { h.FailMember(L"Document", E_FAIL); }},
-        {"ReadOnly fails", [](HostStandIn& h) { h.FailMember(L"ReadOnly", E_FAIL); }},
-        {"Selection fails", [](HostStandIn& h) { h.FailMember(L"Selection", E_FAIL); }},
-        {"Selection empty", [](HostStandIn& h) { h.EmptyMember(L"Selection"); }},
-        {"AnchorPoint fails", [](HostStandIn& h) { h.FailMember(L"AnchorPoint", E_FAIL); }},
-        {"AnchorPoint empty", [](HostStandIn& h) { h.EmptyMember(L"AnchorPoint"); }},
-        {"DisplayColumn fails", [](HostStandIn& h) { h.FailMember(L"DisplayColumn", E_FAIL); }},
-        {"Name fails", [](HostStandIn& h) { h.FailMember(L"Name", E_FAIL); }},
+        {"read-only document", [](HostStandIn& h) { h.SetDocumentReadOnly(true); }, L"the document is read-only"},
+        {"no active window", [](HostStandIn& h) { h.SetActiveWindow(false); }, noWindow},
+        {"window without document", [](HostStandIn& h) { h.SetWindowHasDocument(false); }, noDocument},
+        {"not a text selection", [](HostStandIn& h) { h.SetTextSelection(false); },
+         L"the document's selection is not a text selection"},
+        {"Debugger fails", [](HostStandIn& h) { h.FailMember(L"Debugger", E_FAIL); }, noMode},
+        {"Debugger empty", [](HostStandIn& h) { h.EmptyMember(L"Debugger"); }, noMode},
+        {"CurrentMode fails", [](HostStandIn& h) { h.FailMember(L"CurrentMode", E_FAIL); }, noMode},
+        {"ActiveWindow fails", [](HostStandIn& h) { h.FailMember(L"ActiveWindow", E_FAIL); }, noWindow},
+        {"Document fails", [](HostStandIn& h) { h.FailMember(L"Document", E_FAIL); }, noDocument},
+        {"ReadOnly fails", [](HostStandIn& h) { h.FailMember(L"ReadOnly", E_FAIL); },
+         L"the document's read-only state cannot be read"},
+        {"Selection fails", [](HostStandIn& h) { h.FailMember(L"Selection", E_FAIL); }, noSelection},
+        {"Selection empty", [](HostStandIn& h) { h.EmptyMember(L"Selection"); }, noSelection},
+        {"AnchorPoint fails", [](HostStandIn& h) { h.FailMember(L"AnchorPoint", E_FAIL); }, noColumn},
+        {"AnchorPoint empty", [](HostStandIn& h) { h.EmptyMember(L"AnchorPoint"); }, noColumn},
+        {"DisplayColumn fails", [](HostStandIn& h) { h.FailMember(L"DisplayColumn", E_FAIL); }, noColumn},
+        {"Name fails", [](HostStandIn& h) { h.FailMember(L"Name", E_FAIL); }, L"the document's name cannot be read"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -403,12 +430,14 @@ TEST_F(CodeTemplateTest, StopsSilentlyBeforeThePickList) {
             ConnectedAddIn connected(fresh);
             c.setUp(fresh);
             files.Remove(L"CodeSet.ini");  // a run that got as far as the files would show the message
+            debug.Take();
             DialogDriver driver(PostCancel());
             connected.Exec(kCommand);
             EXPECT_FALSE(driver.SeenNone().appeared);
             EXPECT_EQ(fresh.DocumentText(), L"keep");
             EXPECT_TRUE(fresh.Pastes().empty());
             EXPECT_EQ(ClipboardTextOrMarker(), kSentinel);
+            ExpectDebugLine(StopLine(c.reason));
         }
         EXPECT_TRUE(HoldsNoHostObjects(fresh));
     }
@@ -462,14 +491,17 @@ TEST_F(CodeTemplateTest, HandlerReturnsZeroOnlyWhenItAskedForThePaste) {
         std::function<void()> setUp;
         DialogDriver::Action action;
         int result;
+        std::wstring debugLine;  // none when the paste was asked for
     };
     const Case cases[] = {
-        {"chosen", [] {}, SelectThenOk(0), 0},
-        {"paste refused by the host", [this] { host.FailMember(L"Paste", E_FAIL); }, SelectThenOk(0), 0},
-        {"Escape", [] {}, PressEscape(), -1},
-        {"read failure", [this] { files.Remove(L"CodeSet.ini"); }, PressOkButton(), -1},
-        {"nothing configured", [this] { host.SetDocumentName(L"a.cs"); }, nullptr, -1},
-        {"break mode", [this] { host.SetDebuggerMode(2); }, nullptr, -1},
+        {"chosen", [] {}, SelectThenOk(0), 0, L""},
+        {"paste refused by the host", [this] { host.FailMember(L"Paste", E_FAIL); }, SelectThenOk(0), 0, L""},
+        {"Escape", [] {}, PressEscape(), -1, StopLine(L"the pick list was closed without a choice")},
+        {"read failure", [this] { files.Remove(L"CodeSet.ini"); }, PressOkButton(), -1,
+         StopLine(L"CodeSet.ini cannot be opened: \"" + files.Folder() + L"CodeSet.ini\"")},
+        {"nothing configured", [this] { host.SetDocumentName(L"a.cs"); }, nullptr, -1,
+         StopLine(L"no template file serves extension \"cs\"")},
+        {"break mode", [this] { host.SetDebuggerMode(2); }, nullptr, -1, StopLine(L"the debugger is in break mode")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -478,14 +510,17 @@ TEST_F(CodeTemplateTest, HandlerReturnsZeroOnlyWhenItAskedForThePaste) {
         host.SetDocumentName(L"Sample.cpp");
         files.Write(L"CodeSet.ini", "cpp.txt = cpp;h\n");
         c.setUp();
+        debug.Take();
         DialogDriver driver(c.action ? c.action : PostCancel());
         EXPECT_EQ(addIn.Object().CodeTemplate(), c.result);
         EXPECT_EQ(c.action ? driver.Seen().appeared : driver.SeenNone().appeared, c.action != nullptr);
         EXPECT_TRUE(HoldsNoHostObjects(host));
+        ExpectDebugLine(c.debugLine);
     }
     host.ClearInjections();
     addIn.OnDisconnection();
     EXPECT_EQ(addIn.Object().CodeTemplate(), -1) << "without a host";
+    ExpectDebugLine(StopLine(L"not connected to the host"));
 }
 
 LPVOID WINAPI FailingGlobalLock(HGLOBAL) {

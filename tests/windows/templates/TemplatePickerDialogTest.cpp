@@ -15,7 +15,8 @@ namespace {
 // answers the picker's three questions from a list of display texts.
 class ListedSet : public CodeTemplateSet {
 public:
-    ListedSet() : CodeTemplateSet(NoFiles()) {}
+    ListedSet() : ListedSet({u"charlie", u"alpha", u"bravo", u"alpha"}) {}
+    explicit ListedSet(std::vector<std::u16string> texts) : CodeTemplateSet(NoFiles()), texts_(std::move(texts)) {}
     int GetCount() const override { return static_cast<int>(texts_.size()); }
     std::u16string_view GetDisplayText(int index) const override { return texts_.at(static_cast<std::size_t>(index)); }
     int FindByDisplayText(std::u16string_view text) const override {
@@ -30,7 +31,7 @@ private:
         static const testing::MemoryTemplateFiles files{};
         return files;
     }
-    const std::vector<std::u16string> texts_{u"charlie", u"alpha", u"bravo", u"alpha"};
+    const std::vector<std::u16string> texts_;
 };
 
 struct Outcome {
@@ -77,6 +78,33 @@ TEST(TemplatePicker, EndCodesAndChosenIndex) {
         EXPECT_EQ(outcome.endCode, c.endCode);
         EXPECT_EQ(outcome.chosenIndex, c.chosenIndex);
     }
+}
+
+// The picker puts its texts in the list itself; what it shows must be what
+// the sorting list box shows when given them one by one: case ignored, the
+// locale's rules for punctuation, digits, accents, widths and kana.
+TEST(TemplatePicker, ShowsTheOrderOfASortingListBox) {
+    const std::vector<std::u16string> texts = {
+        u"zeta", u"Alpha", u"alpha2", u"_under", u"-dash", u"co-op", u"coop2", u"\u00c1bc", u"abd", u"10", u"9",
+        u"\uff46\uff55\uff4c\uff4c", u"full2", u"\u304b\u306a", u"\u30ab\u30ca2", u"\u6f22\u5b57", u"Zebra",
+        u"\u00e9mile", u"E", u"e1", u"[x]", u"x y"};
+    const ListedSet set(texts);
+    HWND reference = CreateWindowExW(0, L"LISTBOX", L"", LBS_SORT | LBS_HASSTRINGS, 0, 0, 100, 100, nullptr, nullptr,
+                                     nullptr, nullptr);
+    ASSERT_NE(reference, nullptr);
+    std::vector<std::wstring> expected;
+    for (const std::u16string& text : texts)
+        SendMessageW(reference, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    for (LRESULT i = 0, n = SendMessageW(reference, LB_GETCOUNT, 0, 0); i < n; ++i) {
+        std::wstring item(static_cast<std::size_t>(SendMessageW(reference, LB_GETTEXTLEN, i, 0)), L'\0');
+        SendMessageW(reference, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&item[0]));
+        expected.push_back(item);
+    }
+    DestroyWindow(reference);
+
+    Outcome outcome = RunPicker(&set, PressEscape());
+    ASSERT_TRUE(outcome.seen.appeared);
+    EXPECT_EQ(outcome.seen.items, expected);
 }
 
 TEST(TemplatePicker, WithoutASetTheListStaysEmpty) {

@@ -1,29 +1,23 @@
-#include "platform/ShellLauncher.h"
+#include "host/ShellLaunchRecorder.h"
 
-#include <shlobj.h>
-
-namespace velmora::shell {
+namespace velmora::host {
 
 namespace {
 
-ExecuteFunction currentFunction = nullptr;
+std::vector<LaunchRecord> records;
 
 void CopyText(const wchar_t* text, bool& has, std::wstring& copy) {
     has = text != nullptr;
     copy = text ? text : L"";
 }
 
+BOOL WINAPI RecordLaunch(SHELLEXECUTEINFOW* info) {
+    if (!info) return FALSE;
+    records.push_back(RecordOf(*info));
+    return TRUE;
+}
+
 }  // namespace
-
-BOOL Execute(SHELLEXECUTEINFOW* info) {
-    return currentFunction ? currentFunction(info) : ShellExecuteExW(info);
-}
-
-ExecuteFunction SetExecuteFunction(ExecuteFunction function) {
-    ExecuteFunction previous = currentFunction;
-    currentFunction = function;
-    return previous;
-}
 
 LaunchRecord RecordOf(const SHELLEXECUTEINFOW& info) {
     LaunchRecord record;
@@ -48,17 +42,15 @@ LaunchRecord RecordOf(const SHELLEXECUTEINFOW& info) {
     return record;
 }
 
-std::wstring Describe(const LaunchRecord& record) {
-    std::wstring line = L"verb=";
-    line += record.hasVerb ? L"\"" + record.verb + L"\"" : L"(none)";
-    line += L" file=";
-    line += record.hasFile ? L"\"" + record.file + L"\"" : L"(none)";
-    if (!record.idList.empty()) {
-        line += L" idList=\"" + record.idListParsingName + L"\"";
-    }
-    line += L" mask=" + std::to_wstring(record.fMask) + L" show=" + std::to_wstring(record.nShow) +
-            L" size=" + std::to_wstring(record.cbSize);
-    return line;
+ShellLaunchRecorder::ShellLaunchRecorder(HMODULE module)
+    : patch_(module, "shell32.dll", "ShellExecuteExW", reinterpret_cast<void*>(&RecordLaunch)) {
+    records.clear();
 }
 
-}  // namespace velmora::shell
+ShellLaunchRecorder::~ShellLaunchRecorder() { records.clear(); }
+
+const std::vector<LaunchRecord>& ShellLaunchRecorder::Records() const { return records; }
+
+void ShellLaunchRecorder::Clear() { records.clear(); }
+
+}  // namespace velmora::host

@@ -1,0 +1,183 @@
+// velmora-config: shows how the add-in reads its configuration and warns
+// about what it accepts silently but a user rarely means.
+//
+//   velmora-config              the configuration folder, its files, the GUID
+//                               format, and what the picker lists for each
+//                               extension CodeSet.ini names
+//   velmora-config <extension>  what CodeTemplate lists for a document with
+//                               that extension, or why it lists nothing
+//
+// Listings go to standard output, warnings to standard error. Exit code 0
+// when nothing was found, 1 when there were warnings (or, for an extension,
+// when CodeTemplate would list nothing), 2 for a wrong command line.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <new>
+#include <string>
+#include <vector>
+
+#include "checker/ConfigCheck.h"
+#include "checker/ConsoleOutput.h"
+#include "checker/ListBoxOrder.h"
+#include "checker/Messages.h"
+#include "guid/GuidStore.h"
+#include "platform/ConfigFiles.h"
+#include "templates/WindowsTemplateFiles.h"
+
+namespace velmora::checker {
+namespace {
+
+// The radio button captions of the GUID dialog, without their numbers.
+const char16_t* const kGuidFormatNames[] = {
+    u"IMPLEMENT_OLECREATE(...)",
+    u"DEFINE_GUID(...)",
+    u"static const struct GUID = { ... }",
+    u"Registry Format (ie. {xxxxxxx-xxxx ... xxxx })",
+    u"Velmora Format (ie. xxxxxxx-xxxx ... xxxx )",
+};
+
+const char16_t kIndent[] = u"    ";
+
+std::u16string Quoted(const std::u16string& text) { return u"\"" + text + u"\""; }
+
+std::u16string Joined(const std::vector<std::u16string>& names) {
+    std::u16string joined;
+    for (const std::u16string& name : names) joined += (joined.empty() ? u"" : u", ") + name;
+    return joined;
+}
+
+std::u16string Padded(std::u16string text, std::size_t width) {
+    if (text.size() < width) text.append(width - text.size(), u' ');
+    return text;
+}
+
+bool SameFileName(const std::wstring& a, const std::u16string& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), reinterpret_cast<const wchar_t*>(b.c_str()),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+// Files in the configuration folder that CodeSet.ini does not name.
+std::vector<std::u16string> UnnamedFiles(const std::wstring& folder, const ConfigReport& report) {
+    std::vector<std::u16string> unnamed;
+    WIN32_FIND_DATAW found = {};
+    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return unnamed;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        const std::wstring name = found.cFileName;
+        bool known = SameFileName(name, u"CodeSet.ini") || SameFileName(name, u"GuidSet.ini");
+        for (const TemplateFileState& file : report.templateFiles) known = known || SameFileName(name, file.name);
+        if (!known) unnamed.push_back(ToU16(name));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return unnamed;
+}
+
+void ListFiles(ConsoleOutput& out, const std::wstring& folder, const ConfigReport& report, int guidFormat) {
+    constexpr std::size_t kWidth = 20;
+    const std::u16string present = u"あり";
+    const std::u16string missing = u"開けません";
+    out.Line(u"ファイル:");
+    out.Line(kIndent + Padded(u"CodeSet.ini", kWidth) + (report.setFileOpened ? present : missing));
+    for (const TemplateFileState& file : report.templateFiles) {
+        out.Line(kIndent + Padded(file.name, kWidth) + (file.opened ? present : missing));
+    }
+    out.Line(kIndent + Padded(u"GuidSet.ini", kWidth) + (guidFormat >= 0 ? present : missing));
+    for (const std::u16string& name : UnnamedFiles(folder, report)) {
+        out.Line(kIndent + Padded(name, kWidth) + u"(CodeSet.ini に名前がないため使われません)");
+    }
+}
+
+void ShowGuidFormat(ConsoleOutput& out, int format) {
+    if (format < 0) {
+        out.Line(u"GUID の書式: なし (GuidSet.ini を開けないため、InsertGUID と SelectGUID は何もしません)");
+        return;
+    }
+    out.Line(u"GUID の書式: " + std::u16string(1, static_cast<char16_t>(u'0' + format)) + u"  " +
+             kGuidFormatNames[format]);
+}
+
+// The pick list as the picker shows it, or why there is none.
+void ShowListing(ConsoleOutput& out, const std::u16string& heading, const ExtensionListing& listing) {
+    if (listing.loadResult != 0) {
+        out.Line(heading + u": " + WhyNothingIsListed(listing));
+        return;
+    }
+    out.Line(heading + u" (" + Joined(listing.files) + u"):");
+    if (listing.displayTexts.empty()) out.Line(kIndent + std::u16string(u"(テンプレートがありません)"));
+    for (const std::u16string& text : InListBoxOrder(listing.displayTexts)) out.Line(kIndent + text);
+}
+
+void ShowEveryExtension(ConsoleOutput& out, const ConfigReport& report) {
+    out.Line(u"CodeTemplate が表示する一覧 (表示順):");
+    if (report.extensions.empty()) out.Line(kIndent + std::u16string(u"(CodeSet.ini が拡張子を挙げていません)"));
+    for (const ExtensionListing& listing : report.extensions) {
+        const std::u16string heading =
+            listing.otherExtensions ? u"CodeSet.ini にないほかの拡張子" : u"拡張子 " + Quoted(listing.extension);
+        ShowListing(out, heading, listing);
+    }
+}
+
+// For one extension; true when CodeTemplate lists something.
+bool ShowOneExtension(ConsoleOutput& out, const ConfigReport& report, const std::u16string& extension) {
+    const ExtensionListing listing = ListForExtension(WindowsTemplateFiles(), extension);
+    if (listing.loadResult == 0) {
+        ShowListing(out, u"拡張子 " + Quoted(extension) + u" の文書で CodeTemplate が表示する一覧", listing);
+        return true;
+    }
+    out.Line(u"拡張子 " + Quoted(extension) + u" の文書では、" + WhyNothingIsListed(listing));
+    if (listing.loadResult == -2) {
+        for (const auto& [variant, line] : CaseVariantsOf(report.setEntries, extension)) {
+            out.Line(kIndent + std::u16string(u"大文字小文字だけが違う ") + Quoted(variant) + u" なら CodeSet.ini(" +
+                     ToU16(std::to_wstring(line)) + u") にあります (拡張子は大文字小文字を区別して比べます)");
+        }
+    }
+    return false;
+}
+
+int Run(int argc, wchar_t** argv) {
+    ConsoleOutput out(STD_OUTPUT_HANDLE);
+    ConsoleOutput errors(STD_ERROR_HANDLE);
+    if (argc > 2 || (argc == 2 && (std::wstring(argv[1]) == L"/?" || std::wstring(argv[1]) == L"--help"))) {
+        (argc > 2 ? errors : out).Line(u"使い方: velmora-config [拡張子]");
+        return argc > 2 ? 2 : 0;
+    }
+
+    const std::wstring folder = config::FolderPath();
+    WindowsTemplateFiles files;
+    const ConfigReport report = CheckConfiguration(files, ToU16(config::FilePath(L"GuidSet.ini")));
+    const int guidFormat = ReadGuidSet();
+
+    out.Line(u"設定フォルダ: " + ToU16(folder));
+    bool listed = true;
+    if (argc == 2) {
+        // ".cpp" asks for "cpp": an extension never starts with its point.
+        std::u16string extension = ToU16(argv[1]);
+        if (!extension.empty() && extension[0] == u'.') extension.erase(0, 1);
+        listed = ShowOneExtension(out, report, extension);
+    } else {
+        ListFiles(out, folder, report, guidFormat);
+        ShowGuidFormat(out, guidFormat);
+        ShowEveryExtension(out, report);
+    }
+    for (const Warning& warning : report.warnings) errors.Line(WarningText(warning));
+    return report.warnings.empty() && listed ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace velmora::checker
+
+int main() {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (!argv) return 2;
+    int result = 2;
+    try {
+        result = velmora::checker::Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        velmora::checker::ConsoleOutput(STD_ERROR_HANDLE).Line(u"メモリが足りません");
+    }
+    LocalFree(argv);
+    return result;
+}
