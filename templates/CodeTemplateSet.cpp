@@ -158,7 +158,8 @@ int CodeTemplateSet::LoadForExtension(const std::u16string& extension) {
     if (ReadSetFile(extension, paths) != 0) return -1;
     if (paths.empty()) return -2;
     std::uint64_t bytes = 0;
-    if (!FitsTheBudget(paths, bytes)) return -1;
+    overBudget_ = !FitsTheBudget(paths, bytes);
+    if (overBudget_) return -1;
     // Room for the texts, one unit a byte, so that the buffer is made once.
     text_.Reserve(text_.size() + static_cast<std::size_t>(bytes));
     for (const std::u16string& path : paths) {
@@ -205,7 +206,9 @@ int CodeTemplateSet::ReadTemplateFile(const std::u16string& path) {
     std::uint64_t bytesRead = 0;
     {
         std::string bytes;
-        if (files_->ReadBytes(path, kByteBudget - bytesRead_, bytes) != textfile::ReadResult::Read) return -1;
+        const textfile::ReadResult result = files_->ReadBytes(path, kByteBudget - bytesRead_, bytes);
+        overBudget_ = result == textfile::ReadResult::TooLarge;
+        if (result != textfile::ReadResult::Read) return -1;
         bytesRead = bytes.size();
         size = textfile::DecodeText(bytes, *files_, text_.Extend(bytes.size()));
         text_.Commit(size);
@@ -260,6 +263,7 @@ int CodeTemplateSet::ReadTemplateFile(const std::u16string& path) {
     // files: earlier entries are built again when this file brings a longer name.
     const bool wider = longest + 2 > width_;
     if (!BuildDisplayTexts(wider ? 0 : firstNew, firstNew, rooms, wider ? longest + 2 : width_)) {
+        overBudget_ = true;
         fileTexts_.pop_back();
         entries_.shrink(complete_);
         text_.Truncate(start);
