@@ -35,6 +35,7 @@ int Stopped(debuglog::Reason reason, const std::u16string& detail) {
 int LoadStopped(const TracedTemplateSet& templates, int loaded, const WindowsTemplateFiles& files,
                 const std::u16string& extension) {
     if (loaded == -2) return Stopped(L"no template file serves extension", extension);
+    if (templates.OverBudget()) return Stopped(L"the template files that serve the document hold more than 32 MB");
     switch (templates.unreadable) {
     case TracedTemplateSet::Unreadable::SetFile:
         return Stopped(L"CodeSet.ini cannot be opened:", files.SetFilePath());

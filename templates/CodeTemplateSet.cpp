@@ -95,7 +95,7 @@ int CodeTemplateSet::GetEntry(int index, TemplateEntry& entry) const {
     if (index < 0 || index >= GetCount()) return -1;
     const std::size_t i = static_cast<std::size_t>(index);
     const Entry& e = entries_[i];
-    const std::u16string_view displayText = GetDisplayText(index);
+    const std::u16string_view displayText = DisplayText(e);
     entry.displayText.assign(displayText);
     entry.name.assign(displayText.substr(0, e.nameLength));
     entry.description.assign(displayText.substr(width_, e.descriptionLength));
@@ -127,7 +127,12 @@ int CodeTemplateSet::GetEntry(int index, TemplateEntry& entry) const {
 
 std::u16string_view CodeTemplateSet::GetDisplayText(int index) const {
     if (index < 0 || index >= GetCount()) return std::u16string_view(kEmpty, 0);
-    const Entry& entry = entries_[static_cast<std::size_t>(index)];
+    return DisplayText(entries_[static_cast<std::size_t>(index)]);
+}
+
+std::u16string_view CodeTemplateSet::DisplayText(const Entry& entry) const {
+    // Every name is shorter than the width, so every display text is as long
+    // as the width and the description together.
     return std::u16string_view(DisplayData(entry), width_ + entry.descriptionLength);
 }
 
@@ -142,8 +147,8 @@ const CodeTemplateSet::File& CodeTemplateSet::FileOf(const Entry& entry) const {
 }
 
 int CodeTemplateSet::FindByDisplayText(std::u16string_view text) const {
-    for (int i = 0; i < GetCount(); ++i) {
-        if (GetDisplayText(i) == text) return i;
+    for (std::size_t i = 0; i < complete_; ++i) {
+        if (DisplayText(entries_[i]) == text) return static_cast<int>(i);
     }
     return -1;
 }
@@ -153,7 +158,8 @@ int CodeTemplateSet::LoadForExtension(const std::u16string& extension) {
     if (ReadSetFile(extension, paths) != 0) return -1;
     if (paths.empty()) return -2;
     std::uint64_t bytes = 0;
-    if (!FitsTheBudget(paths, bytes)) return -1;
+    overBudget_ = !FitsTheBudget(paths, bytes);
+    if (overBudget_) return -1;
     // Room for the texts, one unit a byte, so that the buffer is made once.
     text_.Reserve(text_.size() + static_cast<std::size_t>(bytes));
     for (const std::u16string& path : paths) {
@@ -200,7 +206,9 @@ int CodeTemplateSet::ReadTemplateFile(const std::u16string& path) {
     std::uint64_t bytesRead = 0;
     {
         std::string bytes;
-        if (files_->ReadBytes(path, kByteBudget - bytesRead_, bytes) != textfile::ReadResult::Read) return -1;
+        const textfile::ReadResult result = files_->ReadBytes(path, kByteBudget - bytesRead_, bytes);
+        overBudget_ = result == textfile::ReadResult::TooLarge;
+        if (result != textfile::ReadResult::Read) return -1;
         bytesRead = bytes.size();
         size = textfile::DecodeText(bytes, *files_, text_.Extend(bytes.size()));
         text_.Commit(size);
@@ -255,6 +263,7 @@ int CodeTemplateSet::ReadTemplateFile(const std::u16string& path) {
     // files: earlier entries are built again when this file brings a longer name.
     const bool wider = longest + 2 > width_;
     if (!BuildDisplayTexts(wider ? 0 : firstNew, firstNew, rooms, wider ? longest + 2 : width_)) {
+        overBudget_ = true;
         fileTexts_.pop_back();
         entries_.shrink(complete_);
         text_.Truncate(start);

@@ -26,7 +26,7 @@ namespace velmora {
 class CodeTemplateSet {
 public:
     // The most bytes of template files one set reads: a set lives in the
-    // host's 32-bit address space and costs up to about seven times its
+    // host's 32-bit address space and costs up to about five times its
     // files' bytes there (see the README). Display texts that do not fit
     // their header line take at most half as many UTF-16 units beside it.
     static constexpr std::uint64_t kByteBudget = std::uint64_t{32} << 20;
@@ -74,6 +74,10 @@ public:
     };
     Origin OriginOf(int index) const;
 
+    // Whether the last LoadForExtension or ReadTemplateFile stopped because
+    // the files would have taken the set past its budget.
+    bool OverBudget() const { return overBudget_; }
+
     // Where a header's "[", the first "|" after it and the first "]" after
     // that stand; npos from the first one missing on.
     struct HeaderMarks {
@@ -111,6 +115,7 @@ private:
     bool FitsTheBudget(const std::vector<std::u16string>& paths, std::uint64_t& bytes) const;
     bool BuildDisplayTexts(std::size_t from, std::size_t firstNew, const std::vector<std::uint32_t>& newRooms,
                            std::size_t width);
+    std::u16string_view DisplayText(const Entry& entry) const;
     const char16_t* DisplayData(const Entry& entry) const;
     const File& FileOf(const Entry& entry) const;
 
@@ -134,6 +139,7 @@ private:
         HeaderMarks marks;
     } mutable lastHeader_;
     std::uint64_t bytesRead_ = 0;
+    bool overBudget_ = false;
 };
 
 // The display text of an entry: its name padded with U+0020 to `width` UTF-16

@@ -3,7 +3,6 @@
 // configuration files take their bytes from here or as one whole-file buffer,
 // so that they need no stream library and read files and memory alike.
 #include <cstddef>
-#include <string_view>
 
 namespace velmora::textfile {
 
@@ -13,16 +12,6 @@ public:
     // Copies up to `capacity` next bytes into `buffer` and returns how many;
     // 0 at the end of the bytes or when nothing more can be read.
     virtual std::size_t Read(char* buffer, std::size_t capacity) = 0;
-};
-
-// Bytes held in memory; they must outlive the source.
-class MemoryByteSource final : public ByteSource {
-public:
-    explicit MemoryByteSource(std::string_view bytes) : rest_(bytes) {}
-    std::size_t Read(char* buffer, std::size_t capacity) override;
-
-private:
-    std::string_view rest_;
 };
 
 // How reading a whole file into memory ended.

@@ -175,12 +175,14 @@ TEST(TemplateFile, OverTheBudgetNothingIsAppended) {
     loaded.files.AddTemplate(u"wide.txt", wide);
     for (const char16_t* name : {u"big.txt", u"wide.txt"}) {
         EXPECT_EQ(loaded.set.ReadTemplateFile(folder + name), -1) << ::testing::PrintToString(std::u16string(name));
+        EXPECT_TRUE(loaded.set.OverBudget());
         ASSERT_EQ(loaded.set.GetCount(), 1);
         EXPECT_EQ(loaded.set.GetDisplayText(0), u"a  one");
     }
     // What was left stays usable: a later file reads as if they never had been.
     loaded.files.AddTemplate(u"next.txt", "[abc|three]\nx\n");
     ASSERT_EQ(loaded.set.ReadTemplateFile(folder + u"next.txt"), 0);
+    EXPECT_FALSE(loaded.set.OverBudget());
     const std::vector<TemplateEntry> entries = testing::Entries(loaded.set);
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].displayText, u"a    one");

@@ -348,11 +348,13 @@ TEST_F(CodeTemplateTest, TemplateFilesOverTheBudgetAreNotRead) {
         SCOPED_TRACE(c.label);
         files.Write(L"CodeSet.ini", c.setFile);
         for (const auto& [name, size] : c.files) WriteLargeFile(files, name, "[big | file]\nbody\n", size);
+        debug.Take();
         const PROCESS_MEMORY_COUNTERS before = MemoryCounters();
         DialogDriver driver(PressOkButton());
         EXPECT_EQ(addIn.Object().CodeTemplate(), -1);
         const DialogSeen& seen = driver.Seen();
         const PROCESS_MEMORY_COUNTERS after = MemoryCounters();
+        ExpectDebugLine(StopLine(L"the template files that serve the document hold more than 32 MB"));
         ASSERT_TRUE(seen.appeared);
         EXPECT_EQ(seen.caption, L"Code Template");
         EXPECT_EQ(seen.texts, std::vector<std::wstring>{kReadFailure});
