@@ -6,10 +6,12 @@
 
 namespace velmora::host {
 
-ClipboardSession::ClipboardSession(DWORD waitMs) {
+// A bounded retry, not a wait on an event: Wine's clipboard proxy opens the
+// clipboard for a moment after every change, and nothing tells when it lets go.
+ClipboardSession::ClipboardSession(DWORD waitMs, HWND owner) {
     const ULONGLONG deadline = GetTickCount64() + waitMs;
     for (;;) {
-        if (OpenClipboard(nullptr)) {
+        if (OpenClipboard(owner)) {
             open_ = true;
             return;
         }

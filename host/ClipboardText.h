@@ -11,10 +11,11 @@ namespace velmora::host {
 
 inline constexpr DWORD kClipboardWaitMs = 1000;
 
-// Holds the clipboard open for its lifetime, if it could be opened.
+// Holds the clipboard open for its lifetime, if it could be opened, for
+// `owner` (null: for the calling thread's task).
 class ClipboardSession {
 public:
-    explicit ClipboardSession(DWORD waitMs = kClipboardWaitMs);
+    explicit ClipboardSession(DWORD waitMs = kClipboardWaitMs, HWND owner = nullptr);
     ~ClipboardSession();
     ClipboardSession(const ClipboardSession&) = delete;
     ClipboardSession& operator=(const ClipboardSession&) = delete;

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "host/ShellLaunchRecorder.h"
-#include "host/demo/PopUpDriver.h"
 #include "host/demo/Scenario.h"
 #include "host/demo/Screenshot.h"
+#include "tests/windows/support/PopUpDriver.h"
 
 namespace velmora::demo {
 namespace {
@@ -70,10 +70,11 @@ std::vector<PickerEntry> ReadEntries(HWND tree) {
 // reports a double-click. Lists the entries when `listEntries` is set.
 void RunPicker(ScenarioContext& context, int number, const wchar_t* screenshotName, bool listEntries) {
     Report& report = context.report;
-    bool selected = false, closed = false;
+    bool selected = false;
     std::vector<PickerEntry> entries;
     Screenshot screenshot;
-    const bool appeared = ExecWithPopUp(context, L"ProjectExplorerSp", [&](HWND dialog) {
+    const auto command = [&] { ExecCommand(context, L"ProjectExplorerSp"); };
+    const popup::PopUpOutcome outcome = popup::RunWithPopUp(command, [&](HWND dialog) {
         HWND tree = GetDlgItem(dialog, kFolderTree);
         entries = ReadEntries(tree);
         for (const PickerEntry& entry : entries) {
@@ -86,10 +87,9 @@ void RunPicker(ScenarioContext& context, int number, const wchar_t* screenshotNa
         header.idFrom = kFolderTree;
         header.code = NM_DBLCLK;
         SendMessageW(dialog, WM_NOTIFY, kFolderTree, reinterpret_cast<LPARAM>(&header));
-        closed = AwaitClose(dialog);
     });
 
-    if (!appeared) {
+    if (!outcome.appeared) {
         report.Fail(L"the special-folder picker did not appear");
         return;
     }
@@ -101,7 +101,7 @@ void RunPicker(ScenarioContext& context, int number, const wchar_t* screenshotNa
     ReportScreenshot(report, L"  screenshot: ", screenshot);
     if (!selected) report.Fail(L"entry " + std::to_wstring(number) + L" was not listed");
     report.Line(L"  double-click on entry " + std::to_wstring(number));
-    if (!closed) report.Fail(L"the picker stayed open after the double-click");
+    if (!outcome.closedByUser) report.Fail(L"the picker stayed open after the double-click");
 }
 
 int RunExplorer(ScenarioContext& context) {

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "host/ClipboardText.h"
-#include "host/demo/PopUpDriver.h"
 #include "host/demo/Scenario.h"
 #include "host/demo/Screenshot.h"
+#include "tests/windows/support/PopUpDriver.h"
 
 namespace velmora::demo {
 namespace {
@@ -184,7 +184,8 @@ int RunGuidDialog(ScenarioContext& context) {
     std::wstring title, shownFirst, shownRegistry;
     Screenshot screenshot;
     host.ClearPastes();
-    const bool appeared = ExecWithPopUp(context, L"SelectGUID", [&](HWND dialog) {
+    const auto command = [&] { ExecCommand(context, L"SelectGUID"); };
+    const bool appeared = popup::RunWithPopUp(command, [&](HWND dialog) {
         title = WindowText(dialog);
         for (int format = 0; format < 5; ++format) {
             if (IsDlgButtonChecked(dialog, 205 + format) == BST_CHECKED) checkedAtStart = format;
@@ -192,13 +193,12 @@ int RunGuidDialog(ScenarioContext& context) {
         shownFirst = ControlText(dialog, 210);
         // The fourth format, as a click on its radio button.
         SendDlgItemMessageW(dialog, 208, BM_CLICK, 0, 0);
-        switched = WaitFor([&] { return IsDlgButtonChecked(dialog, 208) == BST_CHECKED; });
+        switched = popup::WaitOnWindow(dialog, [&] { return IsDlgButtonChecked(dialog, 208) == BST_CHECKED; });
         shownRegistry = ControlText(dialog, 210);
         screenshot = TakeScreenshot(dialog, ScreenshotArea::Window, L"guid-dialog.png");
         // "貼り付け"
         SendDlgItemMessageW(dialog, IDOK, BM_CLICK, 0, 0);
-        AwaitClose(dialog);
-    });
+    }).appeared;
 
     if (!appeared) {
         report.Fail(L"the GUID dialog did not appear");

@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "framework/UniqueHandle.h"
-#include "host/demo/PopUpDriver.h"
+#include "tests/windows/support/ScreenCapture.h"
 
 namespace velmora::demo {
 
@@ -110,41 +110,6 @@ std::wstring SaveWindowPng(HWND window, const std::wstring& path) {
     return FAILED(hr) ? L"PNG encoding " + HexCode(hr) : L"";
 }
 
-// The whole screen as a PNG, taken by ImageMagick's import on the X display
-// that Wine draws on. `windowsPath` must lie on Wine's Z: drive.
-std::wstring SaveScreenPng(const std::wstring& windowsPath) {
-    if (windowsPath.compare(0, 3, L"Z:\\") != 0 && windowsPath.compare(0, 3, L"z:\\") != 0) {
-        return L"the screenshot folder is not on the Z: drive";
-    }
-    std::wstring unixPath = windowsPath.substr(2);
-    for (wchar_t& c : unixPath) {
-        if (c == L'\\') c = L'/';
-    }
-    DeleteFileW(windowsPath.c_str());
-    std::wstring command = L"/usr/bin/import -window root \"" + unixPath + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        return L"cannot start import: error " + std::to_wstring(GetLastError());
-    }
-    UniqueKernelHandle thread(process.hThread), program(process.hProcess);
-    // The handle of a Unix program does not tell when it ends; the file does.
-    LONGLONG last = -1;
-    const bool written = WaitFor(
-        [&] {
-            WIN32_FILE_ATTRIBUTE_DATA data;
-            if (!GetFileAttributesExW(windowsPath.c_str(), GetFileExInfoStandard, &data)) return false;
-            const LONGLONG size = (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-            const bool settled = size > 0 && size == last;
-            last = size;
-            if (!settled) Sleep(200);
-            return settled;
-        },
-        15000);
-    return written ? L"" : L"import wrote no file";
-}
-
 }  // namespace
 
 Screenshot TakeScreenshot(HWND window, ScreenshotArea area, const wchar_t* name) {
@@ -153,8 +118,8 @@ Screenshot TakeScreenshot(HWND window, ScreenshotArea area, const wchar_t* name)
     const std::optional<std::wstring> path = ScreenshotPath(name);
     if (!path) return shot;
     shot.path = *path;
-    Sleep(300);  // let the pop-up paint
-    shot.failure = area == ScreenshotArea::Window ? SaveWindowPng(window, shot.path) : SaveScreenPng(shot.path);
+    popup::PaintNow(window);
+    shot.failure = area == ScreenshotArea::Window ? SaveWindowPng(window, shot.path) : popup::SaveScreenPng(shot.path);
     return shot;
 }
 

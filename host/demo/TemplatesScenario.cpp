@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "host/ClipboardText.h"
-#include "host/demo/PopUpDriver.h"
 #include "host/demo/Scenario.h"
 #include "host/demo/Screenshot.h"
+#include "tests/windows/support/PopUpDriver.h"
 
 namespace velmora::demo {
 namespace {
@@ -25,12 +25,6 @@ std::wstring ListText(HWND list, LRESULT index) {
     std::wstring text(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, index, 0)) + 1, L'\0');
     text.resize(static_cast<size_t>(SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&text[0]))));
     return text;
-}
-
-void PostKey(HWND window, UINT key) {
-    const UINT scan = MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
-    PostMessageW(window, WM_KEYDOWN, key, 1 | (scan << 16));
-    PostMessageW(window, WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000u);
 }
 
 BOOL CALLBACK FindStaticText(HWND child, LPARAM param) {
@@ -54,7 +48,8 @@ struct PopUp {
 // selected item starts with `wanted` and presses Enter.
 PopUp RunCodeTemplate(ScenarioContext& context, const std::wstring& wanted, const wchar_t* screenshotName) {
     PopUp seen;
-    seen.appeared = ExecWithPopUp(context, L"CodeTemplate", [&](HWND dialog) {
+    const auto command = [&] { ExecCommand(context, L"CodeTemplate"); };
+    seen.appeared = popup::RunWithPopUp(command, [&](HWND dialog) {
         HWND list = GetDlgItem(dialog, 203);
         if (!list) {
             // The read-failure message box: note its text and press OK.
@@ -68,14 +63,14 @@ PopUp RunCodeTemplate(ScenarioContext& context, const std::wstring& wanted, cons
             for (LRESULT i = 0; i < count; ++i) {
                 const std::wstring before = ListText(list, SendMessageW(list, LB_GETCURSEL, 0, 0));
                 if (!before.empty() && before.compare(0, wanted.size(), wanted) == 0) break;
-                PostKey(list, VK_DOWN);
-                WaitFor([&] { return ListText(list, SendMessageW(list, LB_GETCURSEL, 0, 0)) != before; }, 2000);
+                popup::PostKey(list, VK_DOWN);
+                popup::WaitOnWindow(
+                    list, [&] { return ListText(list, SendMessageW(list, LB_GETCURSEL, 0, 0)) != before; }, 2000);
             }
             seen.chosen = ListText(list, SendMessageW(list, LB_GETCURSEL, 0, 0));
-            PostKey(list, VK_RETURN);
+            popup::PostKey(list, VK_RETURN);
         }
-        AwaitClose(dialog);
-    });
+    }).appeared;
     return seen;
 }
 

@@ -91,16 +91,15 @@ TEST_F(InsertionTest, ClipboardHeldElsewhereMakesTheInsertionFail) {
     HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     bool holderOpened = false;
     std::thread holder([&] {
-        // Another program's window holds the clipboard open.
+        // Another program's window holds the clipboard open; the session
+        // waits out the moment the clipboard proxy may hold it after the write.
         HWND window = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-        // Wait out the moment the clipboard proxy may hold it after the write.
-        for (int i = 0; i < 100 && !holderOpened; ++i) {
-            holderOpened = OpenClipboard(window) != FALSE;
-            if (!holderOpened) Sleep(10);
+        {
+            host::ClipboardSession session(host::kClipboardWaitMs, window);
+            holderOpened = session.IsOpen();
+            SetEvent(opened);
+            WaitForSingleObject(done, 10000);
         }
-        SetEvent(opened);
-        WaitForSingleObject(done, 10000);
-        if (holderOpened) CloseClipboard();
         DestroyWindow(window);
     });
     WaitForSingleObject(opened, 10000);

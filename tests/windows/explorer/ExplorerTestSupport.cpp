@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <mutex>
-#include <thread>
 
 #include "framework/UniqueHandle.h"
 
@@ -53,22 +52,6 @@ LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam) {
         if (isKey && static_cast<int>(message->wParam) == watchKey.load() && watchEvent) SetEvent(watchEvent.get());
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-BOOL CALLBACK FindDialogWindow(HWND window, LPARAM param) {
-    wchar_t className[32] = {};
-    GetClassNameW(window, className, 32);
-    if (wcscmp(className, L"#32770") == 0 && IsWindowVisible(window)) {
-        *reinterpret_cast<HWND*>(param) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindThreadDialog(DWORD thread) {
-    HWND found = nullptr;
-    EnumThreadWindows(thread, &FindDialogWindow, reinterpret_cast<LPARAM>(&found));
-    return found;
 }
 
 // The icon watch's records, shared with helper threads.
@@ -212,38 +195,6 @@ std::vector<TreeEntry> ReadTree(HWND tree) {
         item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
     }
     return entries;
-}
-
-DriveOutcome RunWithDialog(const std::function<void()>& modal, const std::function<void(HWND dialog)>& drive,
-                           DWORD closeWaitMs) {
-    DriveOutcome outcome;
-    const DWORD dialogThread = GetCurrentThreadId();
-    std::atomic<bool> modalDone{false};
-    std::thread helper([&] {
-        HWND dialog = nullptr;
-        for (int waited = 0; waited < 10000 && !modalDone.load(); waited += 10) {
-            dialog = FindThreadDialog(dialogThread);
-            if (dialog) break;
-            Sleep(10);
-        }
-        if (!dialog) return;
-        outcome.dialogFound = true;
-        outcome.dialog = dialog;
-        drive(dialog);
-        for (DWORD waited = 0; waited < closeWaitMs && IsWindow(dialog); waited += 10) Sleep(10);
-        if (IsWindow(dialog)) {
-            outcome.forcedClose = true;
-            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
-            for (int waited = 0; waited < 3000 && IsWindow(dialog); waited += 10) Sleep(10);
-            if (IsWindow(dialog)) EndDialog(dialog, IDCANCEL);
-        } else {
-            outcome.closedByDriver = true;
-        }
-    });
-    modal();
-    modalDone = true;
-    helper.join();
-    return outcome;
 }
 
 KeyReadWatch::KeyReadWatch(DWORD dialogThread) {

@@ -1,8 +1,8 @@
 #pragma once
 // What the folder-explorer tests share: the shell requests the add-in made,
-// keys and mouse buttons really held down, a pop-up driven from a helper
-// thread while the add-in's modal loop runs, and a web browser registered in
-// HKEY_CLASSES_ROOT for the length of a test.
+// keys and mouse buttons really held down, and a web browser registered in
+// HKEY_CLASSES_ROOT for the length of a test. The picker is driven by the
+// pop-up driver of the support library.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -16,6 +16,7 @@
 #include "host/ImportPatch.h"
 #include "host/ShellLaunchRecorder.h"
 #include "platform/KeyState.h"
+#include "support/PopUpDriver.h"
 
 namespace velmora::test {
 
@@ -78,19 +79,6 @@ struct TreeEntry {
     LPARAM data = 0;
 };
 std::vector<TreeEntry> ReadTree(HWND tree);
-
-// Runs `drive` on a helper thread once a dialog ("#32770") of the calling
-// thread is visible, while the calling thread runs `modal` (which shows the
-// dialog and returns when it ends). If the dialog is still there
-// `closeWaitMs` after `drive` returned, the helper closes it and says so.
-struct DriveOutcome {
-    bool dialogFound = false;     // the dialog appeared while `modal` ran
-    bool closedByDriver = false;  // it ended without the helper's forced close
-    bool forcedClose = false;     // the helper had to close it
-    HWND dialog = nullptr;        // no longer valid after the run
-};
-DriveOutcome RunWithDialog(const std::function<void()>& modal, const std::function<void(HWND dialog)>& drive,
-                           DWORD closeWaitMs = 3000);
 
 // Lets a helper thread wait until the dialog's thread has read a key press
 // or release from its queue (GetKeyState in that thread then reports it).

@@ -84,8 +84,8 @@ bool Select(const Seen& seen, int number) {
 class SpecialFolderPickerTest : public HostTest {
 protected:
     // Runs the command as the host runs it, with `drive` on the helper thread.
-    DriveOutcome ExecPicker(const std::function<void(HWND)>& drive) {
-        return RunWithDialog([this] { execResult = addIn.Exec(FullCommandName(L"ProjectExplorerSp")); }, drive);
+    popup::PopUpOutcome ExecPicker(const std::function<void(HWND)>& drive) {
+        return popup::RunWithPopUp([this] { execResult = addIn.Exec(FullCommandName(L"ProjectExplorerSp")); }, drive);
     }
 
     ShellLaunches launches;
@@ -95,12 +95,12 @@ protected:
 
 TEST_F(SpecialFolderPickerTest, ListsTheAvailablePlacesInCatalogueOrderWithTempLast) {
     Seen seen;
-    DriveOutcome outcome = ExecPicker([&](HWND dialog) {
+    popup::PopUpOutcome outcome = ExecPicker([&](HWND dialog) {
         seen = Look(dialog);
         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
     });
-    ASSERT_TRUE(outcome.dialogFound);
-    EXPECT_TRUE(outcome.closedByDriver);
+    ASSERT_TRUE(outcome.appeared);
+    EXPECT_TRUE(outcome.closedByUser);
     EXPECT_EQ(execResult.result, S_OK);
     EXPECT_TRUE(launches.Records().empty());
 
@@ -146,7 +146,7 @@ TEST_F(SpecialFolderPickerTest, ListsTheAvailablePlacesInCatalogueOrderWithTempL
 
 TEST_F(SpecialFolderPickerTest, LeavesOutATemporaryDirectoryThatDoesNotExist) {
     Seen seen;
-    DriveOutcome outcome;
+    popup::PopUpOutcome outcome;
     {
         TemporaryDirectoryOverride missing(L"C:\\velmora-no-such-temp\\");
         outcome = ExecPicker([&](HWND dialog) {
@@ -154,7 +154,7 @@ TEST_F(SpecialFolderPickerTest, LeavesOutATemporaryDirectoryThatDoesNotExist) {
             PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
         });
     }
-    ASSERT_TRUE(outcome.dialogFound);
+    ASSERT_TRUE(outcome.appeared);
     ASSERT_FALSE(seen.entries.empty());
     EXPECT_EQ(FindEntry(seen.entries, explorer::kTempFolder), nullptr);
     for (const TreeEntry& entry : seen.entries) EXPECT_NE(entry.text, kTempName);
@@ -181,7 +181,7 @@ TEST_F(SpecialFolderPickerTest, DoubleClickOpensTheSelectedEntry) {
         launches.Clear();
         Seen seen;
         bool shiftRead = false;
-        DriveOutcome outcome = ExecPicker([&](HWND dialog) {
+        popup::PopUpOutcome outcome = ExecPicker([&](HWND dialog) {
             seen = Look(dialog);
             // Shift goes down while the picker has the keyboard, as when the
             // user holds it over the list, and stays down for the double-click.
@@ -196,9 +196,9 @@ TEST_F(SpecialFolderPickerTest, DoubleClickOpensTheSelectedEntry) {
             ASSERT_TRUE(seen.foreground) << "the picker did not have the keyboard";
             ASSERT_TRUE(shiftRead) << "the picker's thread never read the Shift press";
         }
-        ASSERT_TRUE(outcome.dialogFound);
+        ASSERT_TRUE(outcome.appeared);
         ASSERT_TRUE(seen.selected) << "entry not listed";
-        EXPECT_TRUE(outcome.closedByDriver) << "the picker stayed open after the double-click";
+        EXPECT_TRUE(outcome.closedByUser) << "the picker stayed open after the double-click";
         ASSERT_EQ(launches.Records().size(), 1u);
         const host::LaunchRecord& request = launches.Records()[0];
         EXPECT_EQ(request.verb, c.verb);
@@ -233,7 +233,7 @@ TEST_F(SpecialFolderPickerTest, ARealDoubleClickOnAnEntryOpensIt) {
     Seen seen;
     bool clicked = false;
     int clickedNumber = -1;
-    DriveOutcome outcome = ExecPicker([&](HWND dialog) {
+    popup::PopUpOutcome outcome = ExecPicker([&](HWND dialog) {
         seen = Look(dialog);
         if (!seen.foreground || seen.entries.size() < 3) return;
         const TreeEntry& target = seen.entries[2];
@@ -251,10 +251,10 @@ TEST_F(SpecialFolderPickerTest, ARealDoubleClickOnAnEntryOpensIt) {
         }
         clicked = SendInput(4, input, sizeof(INPUT)) == 4;
     });
-    ASSERT_TRUE(outcome.dialogFound);
+    ASSERT_TRUE(outcome.appeared);
     ASSERT_TRUE(seen.foreground) << "the picker did not have the mouse and keyboard";
     ASSERT_TRUE(clicked);
-    EXPECT_TRUE(outcome.closedByDriver) << "the picker stayed open after the double-click";
+    EXPECT_TRUE(outcome.closedByUser) << "the picker stayed open after the double-click";
     ASSERT_EQ(launches.Records().size(), 1u);
     const host::LaunchRecord& request = launches.Records()[0];
     EXPECT_EQ(request.verb, L"explore");
@@ -284,29 +284,29 @@ TEST_F(SpecialFolderPickerTest, InternetEntryWithoutAUsableBrowserOpensNothingAn
         ASSERT_TRUE(browser.Ready());
         launches.Clear();
         bool selected = false;
-        DriveOutcome outcome = ExecPicker([&](HWND dialog) {
+        popup::PopUpOutcome outcome = ExecPicker([&](HWND dialog) {
             Seen seen = Look(dialog);
             selected = Select(seen, explorer::kInternetFolder);
             if (selected) SendTreeDoubleClick(dialog, seen.tree);
         });
-        ASSERT_TRUE(outcome.dialogFound);
+        ASSERT_TRUE(outcome.appeared);
         ASSERT_TRUE(selected);
-        EXPECT_TRUE(outcome.closedByDriver);
+        EXPECT_TRUE(outcome.closedByUser);
         EXPECT_TRUE(launches.Records().empty());
     }
 }
 
 TEST_F(SpecialFolderPickerTest, DoubleClickWithNothingSelectedOpensNothingAndCloses) {
     bool hadSelection = true;
-    DriveOutcome outcome = ExecPicker([&](HWND dialog) {
+    popup::PopUpOutcome outcome = ExecPicker([&](HWND dialog) {
         HWND tree = TreeOf(dialog);
         SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, 0);
         hadSelection = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) != 0;
         SendTreeDoubleClick(dialog, tree);
     });
-    ASSERT_TRUE(outcome.dialogFound);
+    ASSERT_TRUE(outcome.appeared);
     EXPECT_FALSE(hadSelection);
-    EXPECT_TRUE(outcome.closedByDriver);
+    EXPECT_TRUE(outcome.closedByUser);
     EXPECT_TRUE(launches.Records().empty());
 }
 
@@ -345,18 +345,18 @@ TEST_F(SpecialFolderPickerTest, EnterEscapeAndTheirCommandsCloseWithoutOpening) 
         INT_PTR endCode = -5;
         HWND focus = nullptr;
         HWND tree = nullptr;
-        DriveOutcome outcome = RunWithDialog([&] { endCode = picker.DoModal(); },
+        popup::PopUpOutcome outcome = popup::RunWithPopUp([&] { endCode = picker.DoModal(); },
                                              [&](HWND dialog) {
                                                  Seen seen = Look(dialog);
                                                  focus = seen.focus;
                                                  tree = seen.tree;
                                                  c.act(dialog, seen.focus);
                                              },
-                                             c.endCode ? 3000 : 500);
-        ASSERT_TRUE(outcome.dialogFound);
+                                             popup::PopUpTimeouts{10000, c.endCode ? 3000u : 500u});
+        ASSERT_TRUE(outcome.appeared);
         EXPECT_EQ(focus, tree) << "the keys went elsewhere than the tree";
         if (c.endCode) {
-            EXPECT_TRUE(outcome.closedByDriver);
+            EXPECT_TRUE(outcome.closedByUser);
             EXPECT_EQ(endCode, c.endCode);
         } else {
             EXPECT_TRUE(outcome.forcedClose) << "the picker closed on a command it does not take";
@@ -372,7 +372,7 @@ TEST_F(SpecialFolderPickerTest, ClickingAnotherWindowClosesWithoutOpening) {
     INT_PTR endCode = -5;
     bool wasForeground = false;
     bool otherActivated = false;
-    DriveOutcome outcome = RunWithDialog([&] { endCode = picker.DoModal(); },
+    popup::PopUpOutcome outcome = popup::RunWithPopUp([&] { endCode = picker.DoModal(); },
                                          [&](HWND dialog) {
                                              wasForeground = GetForegroundWindow() == dialog;
                                              // Another application's window, in a thread of its own.
@@ -380,10 +380,10 @@ TEST_F(SpecialFolderPickerTest, ClickingAnotherWindowClosesWithoutOpening) {
                                              otherActivated = other.IsForeground();
                                              PumpMessages(2000, [&] { return !IsWindow(dialog); });
                                          });
-    ASSERT_TRUE(outcome.dialogFound);
+    ASSERT_TRUE(outcome.appeared);
     EXPECT_TRUE(wasForeground);
     EXPECT_TRUE(otherActivated);
-    EXPECT_TRUE(outcome.closedByDriver) << "the picker stayed open after losing the focus";
+    EXPECT_TRUE(outcome.closedByUser) << "the picker stayed open after losing the focus";
     EXPECT_EQ(endCode, IDCANCEL);
     EXPECT_TRUE(launches.Records().empty());
 }
@@ -393,7 +393,7 @@ TEST_F(SpecialFolderPickerTest, ARealClickOnAnotherWindowClosesIt) {
     INT_PTR endCode = -5;
     bool wasForeground = false;
     bool clicked = false;
-    DriveOutcome outcome = RunWithDialog([&] { endCode = picker.DoModal(); },
+    popup::PopUpOutcome outcome = popup::RunWithPopUp([&] { endCode = picker.DoModal(); },
                                          [&](HWND dialog) {
                                              ForegroundWindow other(false);
                                              wasForeground = GetForegroundWindow() == dialog;
@@ -408,10 +408,10 @@ TEST_F(SpecialFolderPickerTest, ARealClickOnAnotherWindowClosesIt) {
                                              clicked = SendInput(2, input, sizeof(INPUT)) == 2;
                                              PumpMessages(2000, [&] { return !IsWindow(dialog); });
                                          });
-    ASSERT_TRUE(outcome.dialogFound);
+    ASSERT_TRUE(outcome.appeared);
     ASSERT_TRUE(wasForeground) << "the picker never had the keyboard";
     EXPECT_TRUE(clicked);
-    EXPECT_TRUE(outcome.closedByDriver) << "the picker stayed open after the click elsewhere";
+    EXPECT_TRUE(outcome.closedByUser) << "the picker stayed open after the click elsewhere";
     EXPECT_EQ(endCode, IDCANCEL);
     EXPECT_TRUE(launches.Records().empty());
 }
@@ -427,13 +427,13 @@ TEST_F(SpecialFolderPickerTest, IconsAndImageListAreDestroyed) {
         ShellIconWatch watch;
         ASSERT_TRUE(watch.Installed());
         Seen seen;
-        DriveOutcome outcome = ExecPicker([&](HWND dialog) {
+        popup::PopUpOutcome outcome = ExecPicker([&](HWND dialog) {
             seen = Look(dialog);
             for (HICON icon : watch.Icons())
                 if (IconIsAlive(icon)) seen.liveIcons.push_back(icon);
             PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
         });
-        ASSERT_TRUE(outcome.dialogFound);
+        ASSERT_TRUE(outcome.appeared);
         const std::vector<HICON> icons = watch.Icons();
         ASSERT_EQ(icons.size(), seen.entries.size()) << "one icon from the shell per listed entry";
         EXPECT_TRUE(seen.liveIcons.empty()) << seen.liveIcons.size() << " icons outlived their copy";
@@ -457,12 +457,12 @@ TEST_F(SpecialFolderPickerTest, IconsAndImageListAreDestroyed) {
 TEST_F(SpecialFolderPickerTest, ImageListLivesAsLongAsThePicker) {
     auto picker = std::make_unique<explorer::SpecialFolderPicker>();
     Seen seen;
-    DriveOutcome outcome = RunWithDialog([&] { picker->DoModal(); },
+    popup::PopUpOutcome outcome = popup::RunWithPopUp([&] { picker->DoModal(); },
                                          [&](HWND dialog) {
                                              seen = Look(dialog);
                                              PostMessageW(dialog, WM_CLOSE, 0, 0);
                                          });
-    ASSERT_TRUE(outcome.dialogFound);
+    ASSERT_TRUE(outcome.appeared);
     ASSERT_NE(seen.imageBitmap, nullptr);
     EXPECT_EQ(GetObjectType(seen.imageBitmap), static_cast<DWORD>(OBJ_BITMAP));
     picker.reset();
@@ -470,11 +470,11 @@ TEST_F(SpecialFolderPickerTest, ImageListLivesAsLongAsThePicker) {
 }
 
 TEST_F(SpecialFolderPickerTest, HandlerShowsThePickerAndReturnsZero) {
-    DriveOutcome outcome = RunWithDialog(
+    popup::PopUpOutcome outcome = popup::RunWithPopUp(
         [&] { EXPECT_EQ(addIn.Object().ProjectExplorerSp(), 0); },
         [](HWND dialog) { PostMessageW(dialog, WM_CLOSE, 0, 0); });
-    EXPECT_TRUE(outcome.dialogFound);
-    EXPECT_TRUE(outcome.closedByDriver);
+    EXPECT_TRUE(outcome.appeared);
+    EXPECT_TRUE(outcome.closedByUser);
     EXPECT_TRUE(HoldsNoHostObjects(host));
 }
 

@@ -10,6 +10,7 @@
 #include "addin/Connect.h"
 #include "guid/GuidStore.h"
 #include "guid/GuidTestSupport.h"
+#include "support/FileWait.h"
 #include "support/HostFixture.h"
 
 namespace velmora::test {
@@ -100,15 +101,6 @@ bool StartUnixCommand(std::wstring commandLine) {
     return true;
 }
 
-// Also true for a device, which has no file attributes under Wine.
-bool Exists(const std::wstring& path) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return false;
-    FindClose(search);
-    return true;
-}
-
 TEST_F(GuidStoreTest, WriteThatFailsIsReportedLikeAFileThatDoesNotOpen) {
     // GuidSet.ini is made a link to /dev/full, a device that opens for
     // writing and refuses every byte, as a full disk does.
@@ -124,13 +116,13 @@ TEST_F(GuidStoreTest, WriteThatFailsIsReportedLikeAFileThatDoesNotOpen) {
         if (c == '\\') c = '/';
     }
     if (!StartUnixCommand(L"/bin/ln -s /dev/full " + std::wstring(unixPath.begin(), unixPath.end())) ||
-        !GuidDialog::WaitUntil([&] { return Exists(file.Path()); })) {
+        !popup::WaitForPath(file.Path(), true)) {
         GTEST_SKIP() << "no /dev/full link can be made here (not running under Wine)";
     }
     EXPECT_EQ(addIn.Object().WriteGuidSet(), -1);
     // Wine deletes no link to a device; the Linux side does.
     ASSERT_TRUE(StartUnixCommand(L"/bin/rm -f " + std::wstring(unixPath.begin(), unixPath.end())));
-    ASSERT_TRUE(GuidDialog::WaitUntil([&] { return !Exists(file.Path()); }));
+    ASSERT_TRUE(popup::WaitForPath(file.Path(), false));
     // The same folder with a plain file writes fine.
     EXPECT_EQ(addIn.Object().WriteGuidSet(), 0);
     EXPECT_EQ(file.Read(), "3");

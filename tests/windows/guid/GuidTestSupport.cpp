@@ -186,12 +186,7 @@ HWND GuidDialog::FocusTarget() const {
 
 void GuidDialog::Click(int id) const { SendMessageW(GetDlgItem(window_, id), BM_CLICK, 0, 0); }
 
-void GuidDialog::PressKey(UINT virtualKey) const {
-    HWND target = FocusTarget();
-    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)) << 16;
-    PostMessageW(target, WM_KEYDOWN, virtualKey, scan | 1);
-    PostMessageW(target, WM_KEYUP, virtualKey, scan | 1 | (1u << 30) | (1u << 31));
-}
+void GuidDialog::PressKey(UINT virtualKey) const { popup::PostKey(FocusTarget(), virtualKey); }
 
 void GuidDialog::TypeChar(wchar_t character) const { PostMessageW(FocusTarget(), WM_CHAR, character, 1); }
 
@@ -221,49 +216,6 @@ int GuidDialog::CheckedFormat() const {
         found = format;
     }
     return found;
-}
-
-bool GuidDialog::WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
-    while (!condition()) {
-        if (GetTickCount64() > end) return false;
-        Sleep(10);
-    }
-    return true;
-}
-
-// --- DialogDriver ---
-
-DialogDriver::DialogDriver(Script script)
-    : script_(std::move(script)), stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)), thread_([this] { Run(); }) {}
-
-DialogDriver::~DialogDriver() {
-    Finish();
-    CloseHandle(stop_);
-}
-
-void DialogDriver::Finish() {
-    if (!thread_.joinable()) return;
-    SetEvent(stop_);
-    thread_.join();
-}
-
-void DialogDriver::Run() {
-    while (WaitForSingleObject(stop_, 10) == WAIT_TIMEOUT) {
-        if (appeared_) continue;
-        HWND window = FindWindowW(L"#32770", kGuidDialogTitle);
-        if (!window || !IsWindowVisible(window)) continue;
-        appeared_ = true;
-        GuidDialog dialog(window);
-        script_(dialog);
-        if (GuidDialog::WaitUntil([&] { return !dialog.IsOpen(); })) {
-            closedByScript_ = true;
-        } else {
-            // Do not leave the test's thread in the modal loop.
-            PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(window, IDCANCEL)));
-        }
-    }
 }
 
 }  // namespace velmora::test

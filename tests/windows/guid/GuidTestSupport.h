@@ -4,15 +4,14 @@
 // helper thread that drives the GUID dialog while the add-in's modal loop runs.
 #include <windows.h>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "host/ImportPatch.h"
+#include "support/PopUpDriver.h"
 #include "support/TestEnvironment.h"
 
 namespace velmora::test {
@@ -120,41 +119,42 @@ public:
     bool IsOpen() const { return IsWindow(window_) != FALSE; }
     bool IsVisible() const { return IsWindowVisible(window_) != FALSE; }
 
-    // Polls `condition` for up to `timeoutMs`; true when it came true.
-    static bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+    // Waits until `condition` holds, tested each time the dialog's thread
+    // has handled a message.
+    bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = popup::kWaitMs) const {
+        return popup::WaitOnWindow(window_, condition, timeoutMs);
+    }
 
 private:
     HWND FocusTarget() const;
     HWND window_;
 };
 
-// Watches for the GUID dialog on a helper thread from construction until
-// Finish. When a visible dialog appears, `script` runs on it once; if the
-// dialog is still open afterwards, the driver closes it with the cancel
-// button and records that. Use it around one call that may show the dialog.
+extern const wchar_t kGuidDialogTitle[];
+
+// Plays the user on the GUID dialog of one call on this thread: `script` runs
+// once on the visible dialog; a dialog still open afterwards is cancelled.
 class DialogDriver {
 public:
     using Script = std::function<void(GuidDialog&)>;
-    explicit DialogDriver(Script script);
-    ~DialogDriver();
-    DialogDriver(const DialogDriver&) = delete;
-    DialogDriver& operator=(const DialogDriver&) = delete;
+    explicit DialogDriver(const Script& script)
+        : driver_([this, script](HWND window) {
+              GuidDialog dialog(window);
+              title_ = dialog.Title();
+              script(dialog);
+          }) {}
 
-    // Stops watching and waits for the helper thread.
-    void Finish();
-    bool Appeared() const { return appeared_; }
-    bool ClosedByScript() const { return closedByScript_; }
+    // After the call: stops watching and waits for the helper thread.
+    void Finish() { outcome_ = driver_.Finish(); }
+    // A dialog with the GUID dialog's title came.
+    bool Appeared() const { return outcome_.appeared && title_ == kGuidDialogTitle; }
+    bool ClosedByScript() const { return outcome_.closedByUser; }
 
 private:
-    void Run();
-    Script script_;
-    HANDLE stop_;
-    std::atomic<bool> appeared_{false};
-    std::atomic<bool> closedByScript_{false};
-    std::thread thread_;
+    std::wstring title_;
+    popup::PopUpOutcome outcome_;
+    popup::PopUpDriver driver_;  // last: its helper thread uses the members above
 };
-
-extern const wchar_t kGuidDialogTitle[];
 
 // {0A1B2C3D-4E5F-6A7B-089D-AEBFC0D1E2F3} and its text in each format, as a
 // user expects to find it in the document.

@@ -33,7 +33,7 @@ Seen Look(const GuidDialog& dialog) { return {dialog.CheckedFormat(), dialog.Res
 
 // Waits until the dialog shows `format` checked and `text` in its result box.
 bool WaitFor(const GuidDialog& dialog, int format, const std::wstring& text) {
-    return GuidDialog::WaitUntil([&] { return dialog.CheckedFormat() == format && dialog.ResultText() == text; });
+    return dialog.WaitUntil([&] { return dialog.CheckedFormat() == format && dialog.ResultText() == text; });
 }
 
 // Opens the dialog on the current state, records what it shows first and
@@ -103,7 +103,7 @@ TEST_F(SelectGuidTest, FormatChangesKeepTheGuidAndNewGuidKeepsTheFormat) {
         }
         // Alt+N: the next GUID from the generator, still in the fourth format.
         dialog.AltChar(L'n');
-        GuidDialog::WaitUntil([&] { return dialog.ResultText() != kExampleTexts[3]; });
+        dialog.WaitUntil([&] { return dialog.ResultText() != kExampleTexts[3]; });
         afterMnemonicNew = Look(dialog);
         // A click: a GUID of the system generator.
         dialog.Click(204);
@@ -212,7 +212,7 @@ TEST_F(SelectGuidTest, LeavingInsertsAndStoresNothing) {
         bool switched = false;
         DialogDriver driver([&](GuidDialog& dialog) {
             dialog.Click(209);
-            switched = GuidDialog::WaitUntil([&] { return dialog.CheckedFormat() == 4; });
+            switched = dialog.WaitUntil([&] { return dialog.CheckedFormat() == 4; });
             switch (c.leave) {
             case Leave::CancelButton:
                 dialog.Click(IDCANCEL);

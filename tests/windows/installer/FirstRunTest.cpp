@@ -7,18 +7,15 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <regex>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include "InstallerTestSupport.h"
 #include "framework/UniqueHandle.h"
 #include "platform/DteInterfaces.h"
 #include "resources/resource.h"
 #include "support/HostFixture.h"
+#include "support/PopUpDriver.h"
 
 namespace velmora::test {
 namespace {
@@ -85,53 +82,26 @@ private:
 // dialog's command. Anything unexpected closes the picker, so no test hangs.
 class PickerDriver {
 public:
-    explicit PickerDriver(std::wstring name)
-        : name_(std::move(name)), uiThread_(GetCurrentThreadId()), thread_([this] { Run(); }) {}
-    ~PickerDriver() { Finish(); }
-    PickerDriver(const PickerDriver&) = delete;
-    PickerDriver& operator=(const PickerDriver&) = delete;
+    explicit PickerDriver(std::wstring name) : name_(std::move(name)), driver_([this](HWND dialog) { Choose(dialog); }) {}
 
     // After the command returned: waits for the helper and returns what went
     // wrong, or an empty text.
     std::string Finish() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
+        if (!driver_.Finish().appeared) return "the template picker did not appear";
         return failure_;
     }
-    const std::vector<std::wstring>& Items() const { return items_; }
 
 private:
-    static BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
-        wchar_t className[16] = {};
-        GetClassNameW(window, className, ARRAYSIZE(className));
-        if (wcscmp(className, L"#32770") == 0 && IsWindowVisible(window)) {
-            *reinterpret_cast<HWND*>(found) = window;
-            return FALSE;
-        }
-        return TRUE;
-    }
-
-    void Run() {
-        HWND dialog = nullptr;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!dialog && !stop_ && std::chrono::steady_clock::now() < deadline) {
-            EnumThreadWindows(uiThread_, FindDialog, reinterpret_cast<LPARAM>(&dialog));
-            if (!dialog) Sleep(20);
-        }
-        if (!dialog) {
-            failure_ = "the template picker did not appear";
-            return;
-        }
+    void Choose(HWND dialog) {
         HWND list = GetDlgItem(dialog, IDC_TEMPLATE_LIST);
         const LRESULT count = list ? SendMessageW(list, LB_GETCOUNT, 0, 0) : 0;
         LRESULT chosen = LB_ERR;
-        for (LRESULT index = 0; index < count; ++index) {
+        for (LRESULT index = 0; index < count && chosen == LB_ERR; ++index) {
             const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, index, 0);
             std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
             SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
             text.resize(wcslen(text.c_str()));
-            items_.push_back(text);
-            if (chosen == LB_ERR && text.compare(0, name_.size() + 1, name_ + L" ") == 0) chosen = index;
+            if (text.compare(0, name_.size() + 1, name_ + L" ") == 0) chosen = index;
         }
         if (chosen == LB_ERR) {
             failure_ = "no item for the template " + Narrow(name_);
@@ -143,11 +113,8 @@ private:
     }
 
     std::wstring name_;
-    DWORD uiThread_;
-    std::atomic<bool> stop_{false};
     std::string failure_;
-    std::vector<std::wstring> items_;
-    std::thread thread_;
+    popup::PopUpDriver driver_;  // last: its helper thread uses the members above
 };
 
 TEST_F(InstallerTest, HostLoadsTheAddInByProgIdAndInsertsFromTheStarterConfiguration) {

@@ -468,13 +468,12 @@ TEST_F(CodeTemplateTest, ClipboardHeldElsewhereInsertsNothing) {
     DialogDriver driver([&](DialogSeen& seen) {
         // Another program opens the clipboard while the user chooses.
         HWND window = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-        for (int i = 0; i < 100 && !held; ++i) {
-            held = OpenClipboard(window) != FALSE;
-            if (!held) Sleep(10);
+        {
+            host::ClipboardSession session(host::kClipboardWaitMs, window);
+            held = session.IsOpen();
+            SelectThenOk(0)(seen);
+            WaitForSingleObject(commandDone, 10000);
         }
-        SelectThenOk(0)(seen);
-        WaitForSingleObject(commandDone, 10000);
-        if (held) CloseClipboard();
         DestroyWindow(window);
     });
     // The action waits for the command, so the dialog is gone by then.

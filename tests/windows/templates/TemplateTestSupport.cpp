@@ -12,15 +12,6 @@ namespace velmora::test {
 
 namespace {
 
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(10);
-    }
-    return true;
-}
-
 std::wstring WindowText(HWND window) {
     wchar_t text[1024] = {};
     GetWindowTextW(window, text, 1024);
@@ -32,17 +23,6 @@ std::wstring ClassOf(HWND window) {
     GetClassNameW(window, name, 64);
     return name;
 }
-
-struct FindDialog {
-    HWND found = nullptr;
-    static BOOL CALLBACK Visit(HWND window, LPARAM param) {
-        if (ClassOf(window) == L"#32770" && IsWindowVisible(window)) {
-            reinterpret_cast<FindDialog*>(param)->found = window;
-            return FALSE;
-        }
-        return TRUE;
-    }
-};
 
 BOOL CALLBACK RecordChild(HWND child, LPARAM param) {
     DialogSeen& seen = *reinterpret_cast<DialogSeen*>(param);
@@ -80,12 +60,6 @@ std::wstring SelectedText(HWND list) {
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     text.resize(static_cast<size_t>(SendMessageW(list, LB_GETTEXT, selected, reinterpret_cast<LPARAM>(&text[0]))));
     return text;
-}
-
-void PostKey(HWND window, UINT key) {
-    const UINT scan = MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
-    PostMessageW(window, WM_KEYDOWN, key, 1 | (scan << 16));
-    PostMessageW(window, WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000u);
 }
 
 }  // namespace
@@ -136,72 +110,43 @@ ThreadLocale::~ThreadLocale() { SetThreadLocale(previous_); }
 
 // ---------------------------------------------------------------------------
 
-DialogDriver::DialogDriver(Action action, DWORD uiThread)
-    : thread_([this, action = std::move(action), uiThread] { Run(action, uiThread); }) {}
-
-DialogDriver::~DialogDriver() {
-    if (thread_.joinable()) thread_.join();
-}
+DialogDriver::DialogDriver(const Action& action)
+    : driver_([this, action](HWND dialog) {
+          seen_.window = dialog;
+          seen_.caption = WindowText(dialog);
+          seen_.style = GetWindowLongW(dialog, GWL_STYLE);
+          seen_.exStyle = GetWindowLongW(dialog, GWL_EXSTYLE);
+          seen_.owner = GetWindow(dialog, GW_OWNER);
+          GetWindowRect(dialog, &seen_.rect);
+          GUITHREADINFO info{};
+          info.cbSize = sizeof info;
+          if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info)) seen_.focus = info.hwndFocus;
+          seen_.list = GetDlgItem(dialog, IDC_TEMPLATE_LIST);
+          if (seen_.list) seen_.items = ListItems(seen_.list);
+          EnumChildWindows(dialog, &RecordChild, reinterpret_cast<LPARAM>(&seen_));
+          action(seen_);
+      }) {}
 
 const DialogSeen& DialogDriver::Seen() {
-    if (thread_.joinable()) thread_.join();
+    const popup::PopUpOutcome& outcome = driver_.Finish();
+    seen_.appeared = outcome.appeared;
+    seen_.closedByAction = outcome.closedByUser;
     return seen_;
-}
-
-const DialogSeen& DialogDriver::SeenNone() {
-    stopWaiting_ = true;
-    return Seen();
-}
-
-void DialogDriver::Run(Action action, DWORD uiThread) {
-    FindDialog find;
-    WaitUntil(
-        [&] {
-            EnumThreadWindows(uiThread, &FindDialog::Visit, reinterpret_cast<LPARAM>(&find));
-            return find.found != nullptr || stopWaiting_;
-        },
-        5000);
-    // A last look: a dialog may have come just before the stop.
-    if (!find.found) EnumThreadWindows(uiThread, &FindDialog::Visit, reinterpret_cast<LPARAM>(&find));
-    seen_.appeared = find.found != nullptr;
-    if (!seen_.appeared) return;
-
-    HWND dialog = find.found;
-    seen_.window = dialog;
-    seen_.caption = WindowText(dialog);
-    seen_.style = GetWindowLongW(dialog, GWL_STYLE);
-    seen_.exStyle = GetWindowLongW(dialog, GWL_EXSTYLE);
-    seen_.owner = GetWindow(dialog, GW_OWNER);
-    GetWindowRect(dialog, &seen_.rect);
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    if (GetGUIThreadInfo(uiThread, &info)) seen_.focus = info.hwndFocus;
-    seen_.list = GetDlgItem(dialog, IDC_TEMPLATE_LIST);
-    if (seen_.list) seen_.items = ListItems(seen_.list);
-    EnumChildWindows(dialog, &RecordChild, reinterpret_cast<LPARAM>(&seen_));
-
-    action(seen_);
-
-    seen_.closedByAction = WaitUntil([&] { return !IsWindow(dialog); }, 5000);
-    if (!seen_.closedByAction) {
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        WaitUntil([&] { return !IsWindow(dialog); }, 5000);
-    }
 }
 
 DialogDriver::Action PressDownThenEnter(int downPresses) {
     return [downPresses](DialogSeen& seen) {
         for (int i = 0; i < downPresses; ++i) {
             std::wstring before = SelectedText(seen.list);
-            PostKey(seen.list, VK_DOWN);
+            popup::PostKey(seen.list, VK_DOWN);
             // Each press must move the selection before the next one is sent.
-            if (!WaitUntil([&] { return SelectedText(seen.list) != before; }, 2000)) {
+            if (!popup::WaitOnWindow(seen.list, [&] { return SelectedText(seen.list) != before; }, 2000)) {
                 seen.failure = "the selection did not move on Down";
                 return;
             }
         }
         seen.chosenText = SelectedText(seen.list);
-        PostKey(seen.list, VK_RETURN);
+        popup::PostKey(seen.list, VK_RETURN);
     };
 }
 
@@ -235,11 +180,11 @@ DialogDriver::Action DoubleClick(int position) {
 }
 
 DialogDriver::Action PressEnter() {
-    return [](DialogSeen& seen) { PostKey(seen.list ? seen.list : seen.window, VK_RETURN); };
+    return [](DialogSeen& seen) { popup::PostKey(seen.list ? seen.list : seen.window, VK_RETURN); };
 }
 
 DialogDriver::Action PressEscape() {
-    return [](DialogSeen& seen) { PostKey(seen.list ? seen.list : seen.window, VK_ESCAPE); };
+    return [](DialogSeen& seen) { popup::PostKey(seen.list ? seen.list : seen.window, VK_ESCAPE); };
 }
 
 DialogDriver::Action PostCancel() {
@@ -257,50 +202,10 @@ DialogDriver::Action ClickIntoAnotherWindow() {
         SetForegroundWindow(editor);
         SetActiveWindow(editor);
         SetFocus(editor);
-        // The editor's thread handles its own activation messages meanwhile.
-        const DWORD start = GetTickCount();
-        MSG message;
-        while (IsWindow(seen.window) && GetTickCount() - start < 3000) {
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-            Sleep(10);
-        }
+        // This thread owns the editor and handles its activation messages meanwhile.
+        popup::WaitOnWindow(seen.window, [&] { return !IsWindow(seen.window); }, 3000, true);
         if (IsWindow(seen.window)) seen.failure = "the picker stayed open after the editor took the focus";
         DestroyWindow(editor);
-    };
-}
-
-DialogDriver::Action ScreenshotThenEscape(const std::string& pngPath) {
-    return [pngPath](DialogSeen& seen) {
-        std::wstring command = L"/usr/bin/import -window root " + std::wstring(pngPath.begin(), pngPath.end());
-        const std::wstring windowsPath = L"Z:" + std::wstring(pngPath.begin(), pngPath.end());
-        std::wstring file = windowsPath;
-        for (wchar_t& c : file) {
-            if (c == L'/') c = L'\\';
-        }
-        DeleteFileW(file.c_str());
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process = {};
-        if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-            CloseHandle(process.hThread);
-            CloseHandle(process.hProcess);
-            // A Unix program's handle does not tell when it ends: wait for the file to settle.
-            LONGLONG last = -1;
-            WaitUntil(
-                [&] {
-                    WIN32_FILE_ATTRIBUTE_DATA data;
-                    if (!GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) return false;
-                    LONGLONG size = (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-                    bool settled = size > 0 && size == last;
-                    last = size;
-                    if (!settled) Sleep(200);
-                    return settled;
-                },
-                15000);
-        } else {
-            seen.failure = "could not start import";
-        }
-        PostKey(seen.list ? seen.list : seen.window, VK_ESCAPE);
     };
 }
 

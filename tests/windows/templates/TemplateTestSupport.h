@@ -4,11 +4,11 @@
 // the message box the way a user does while the modal loop runs.
 #include <windows.h>
 
-#include <atomic>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "support/PopUpDriver.h"
 
 namespace velmora::test {
 
@@ -74,30 +74,24 @@ struct DialogSeen {
     std::string failure;      // why the action could not be carried out
 };
 
-// Waits on a helper thread for the next visible dialog of `uiThread`, records
-// it and runs `action` on it; the action may fill chosenText or failure. When
-// the dialog is still there five seconds later it is cancelled, so that a
-// test never hangs.
+// Waits on a helper thread for the next visible dialog of this thread,
+// records it and runs `action` on it; the action may fill chosenText or
+// failure. When the dialog is still there five seconds later it is
+// cancelled, so that a test never hangs.
 class DialogDriver {
 public:
     using Action = std::function<void(DialogSeen& seen)>;
-    DialogDriver(Action action, DWORD uiThread = GetCurrentThreadId());
-    ~DialogDriver();
-    DialogDriver(const DialogDriver&) = delete;
-    DialogDriver& operator=(const DialogDriver&) = delete;
+    explicit DialogDriver(const Action& action);
 
-    // Waits for the helper thread and returns what it saw.
+    // After the call that may show the dialog: waits for the helper thread
+    // and returns what it saw.
     const DialogSeen& Seen();
-    // For a run that must show no dialog: the caller's command has returned,
-    // so no dialog of it can still come; stop waiting for one.
-    const DialogSeen& SeenNone();
+    // The same, for a run that must show no dialog.
+    const DialogSeen& SeenNone() { return Seen(); }
 
 private:
-    void Run(Action action, DWORD uiThread);
-
     DialogSeen seen_;
-    std::atomic<bool> stopWaiting_{false};
-    std::thread thread_;
+    popup::PopUpDriver driver_;  // last: its helper thread fills seen_
 };
 
 // Picker actions, each as a user performs it.
@@ -112,9 +106,6 @@ DialogDriver::Action PressEscape();
 DialogDriver::Action PostCancel();
 // Another top-level window (the editor) takes the activation and the focus.
 DialogDriver::Action ClickIntoAnotherWindow();
-// Takes a screenshot of the whole screen into `pngPath` (a Unix path), then
-// presses Escape.
-DialogDriver::Action ScreenshotThenEscape(const std::string& pngPath);
 // Message box: presses its OK button.
 DialogDriver::Action PressOkButton();
 
