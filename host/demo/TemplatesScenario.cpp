@@ -20,13 +20,6 @@ std::wstring TextOf(HWND window) {
     return text;
 }
 
-std::wstring ListText(HWND list, LRESULT index) {
-    if (index == LB_ERR) return {};
-    std::wstring text(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, index, 0)) + 1, L'\0');
-    text.resize(static_cast<size_t>(SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&text[0]))));
-    return text;
-}
-
 BOOL CALLBACK FindStaticText(HWND child, LPARAM param) {
     wchar_t name[16] = {};
     GetClassNameW(child, name, 16);
@@ -57,17 +50,16 @@ PopUp RunCodeTemplate(ScenarioContext& context, const std::wstring& wanted, cons
             EnumChildWindows(dialog, &FindStaticText, reinterpret_cast<LPARAM>(&seen.message));
             PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
         } else {
-            const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-            for (LRESULT i = 0; i < count; ++i) seen.items.push_back(ListText(list, i));
+            seen.items = popup::ListItems(list);
             seen.screenshot = TakeScreenshot(dialog, ScreenshotArea::Screen, screenshotName);
-            for (LRESULT i = 0; i < count; ++i) {
-                const std::wstring before = ListText(list, SendMessageW(list, LB_GETCURSEL, 0, 0));
+            const auto selected = [list] { return popup::ListItemText(list, SendMessageW(list, LB_GETCURSEL, 0, 0)); };
+            for (size_t i = 0; i < seen.items.size(); ++i) {
+                const std::wstring before = selected();
                 if (!before.empty() && before.compare(0, wanted.size(), wanted) == 0) break;
                 popup::PostKey(list, VK_DOWN);
-                popup::WaitOnWindow(
-                    list, [&] { return ListText(list, SendMessageW(list, LB_GETCURSEL, 0, 0)) != before; }, 2000);
+                popup::WaitOnWindow(list, [&] { return selected() != before; }, 2000);
             }
-            seen.chosen = ListText(list, SendMessageW(list, LB_GETCURSEL, 0, 0));
+            seen.chosen = selected();
             popup::PostKey(list, VK_RETURN);
         }
     }).appeared;

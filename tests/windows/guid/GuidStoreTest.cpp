@@ -10,8 +10,8 @@
 #include "addin/Connect.h"
 #include "guid/GuidStore.h"
 #include "guid/GuidTestSupport.h"
-#include "support/FileWait.h"
 #include "support/HostFixture.h"
+#include "support/UnixCommand.h"
 
 namespace velmora::test {
 namespace {
@@ -86,21 +86,6 @@ TEST_F(GuidStoreTest, WritingIntoAMissingFolderFailsAndCreatesNothing) {
     EXPECT_EQ(recreated.Read(), "2");
 }
 
-// Starts a Linux program from the Wine process; false on a system that
-// cannot. Wine does not hand back a handle that waits for it.
-bool StartUnixCommand(std::wstring commandLine) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        return false;
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return true;
-}
-
 TEST_F(GuidStoreTest, WriteThatFailsIsReportedLikeAFileThatDoesNotOpen) {
     // GuidSet.ini is made a link to /dev/full, a device that opens for
     // writing and refuses every byte, as a full disk does.
@@ -115,13 +100,13 @@ TEST_F(GuidStoreTest, WriteThatFailsIsReportedLikeAFileThatDoesNotOpen) {
     for (char& c : unixPath) {
         if (c == '\\') c = '/';
     }
-    if (!StartUnixCommand(L"/bin/ln -s /dev/full " + std::wstring(unixPath.begin(), unixPath.end())) ||
+    if (!popup::StartUnixCommand(L"/bin/ln -s /dev/full " + std::wstring(unixPath.begin(), unixPath.end())) ||
         !popup::WaitForPath(file.Path(), true)) {
         GTEST_SKIP() << "no /dev/full link can be made here (not running under Wine)";
     }
     EXPECT_EQ(addIn.Object().WriteGuidSet(), -1);
     // Wine deletes no link to a device; the Linux side does.
-    ASSERT_TRUE(StartUnixCommand(L"/bin/rm -f " + std::wstring(unixPath.begin(), unixPath.end())));
+    ASSERT_TRUE(popup::StartUnixCommand(L"/bin/rm -f " + std::wstring(unixPath.begin(), unixPath.end())));
     ASSERT_TRUE(popup::WaitForPath(file.Path(), false));
     // The same folder with a plain file writes fine.
     EXPECT_EQ(addIn.Object().WriteGuidSet(), 0);

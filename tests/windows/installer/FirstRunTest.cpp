@@ -97,11 +97,7 @@ private:
         const LRESULT count = list ? SendMessageW(list, LB_GETCOUNT, 0, 0) : 0;
         LRESULT chosen = LB_ERR;
         for (LRESULT index = 0; index < count && chosen == LB_ERR; ++index) {
-            const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, index, 0);
-            std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
-            SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
-            text.resize(wcslen(text.c_str()));
-            if (text.compare(0, name_.size() + 1, name_ + L" ") == 0) chosen = index;
+            if (popup::ListItemText(list, index).compare(0, name_.size() + 1, name_ + L" ") == 0) chosen = index;
         }
         if (chosen == LB_ERR) {
             failure_ = "no item for the template " + Narrow(name_);

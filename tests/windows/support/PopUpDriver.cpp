@@ -51,7 +51,7 @@ LRESULT CALLBACK MessageTaken(int code, WPARAM wParam, LPARAM lParam) noexcept {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM found) {
+BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM found) noexcept {
     wchar_t name[16] = {};
     GetClassNameW(window, name, 16);
     if (std::wcscmp(name, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
@@ -138,6 +138,22 @@ bool ThreadWatch::WaitForClose(HWND dialog, DWORD timeoutMs) const {
 bool WaitOnWindow(HWND window, const std::function<bool()>& condition, DWORD timeoutMs, bool pump) {
     const ThreadWatch watch(GetWindowThreadProcessId(window, nullptr));
     return watch.WaitUntil(condition, timeoutMs, nullptr, pump);
+}
+
+std::wstring ListItemText(HWND list, LRESULT index) {
+    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, index, 0);
+    if (length == LB_ERR) return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT copied = SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(copied == LB_ERR ? 0 : static_cast<size_t>(copied));
+    return text;
+}
+
+std::vector<std::wstring> ListItems(HWND list) {
+    std::vector<std::wstring> items;
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) items.push_back(ListItemText(list, i));
+    return items;
 }
 
 void PostKey(HWND window, UINT virtualKey) {

@@ -8,7 +8,9 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "framework/UniqueHandle.h"
 
@@ -35,8 +37,6 @@ public:
     ThreadWatch(const ThreadWatch&) = delete;
     ThreadWatch& operator=(const ThreadWatch&) = delete;
 
-    bool Installed() const { return slot_ >= 0 && afterSent_ && taken_; }
-
     // True as soon as `condition` holds; false when it still fails after
     // `timeoutMs` or once `stop` (an event, may be null) is set. With `pump`,
     // the calling thread's own messages are dispatched meanwhile (for a
@@ -58,6 +58,11 @@ private:
 // WaitUntil on a watch of the thread that owns `window`.
 bool WaitOnWindow(HWND window, const std::function<bool()>& condition, DWORD timeoutMs = kWaitMs,
                   bool pump = false);
+
+// The text of item `index` of a list box; empty when there is no such item.
+std::wstring ListItemText(HWND list, LRESULT index);
+// Every item of a list box, in list order.
+std::vector<std::wstring> ListItems(HWND list);
 
 // A key pressed and released, posted to `window` so that it passes through
 // the dialog's message loop.

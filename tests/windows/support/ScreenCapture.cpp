@@ -1,7 +1,6 @@
 #include "support/ScreenCapture.h"
 
-#include "framework/UniqueHandle.h"
-#include "support/FileWait.h"
+#include "support/UnixCommand.h"
 
 namespace velmora::popup {
 
@@ -26,15 +25,10 @@ std::wstring SaveScreenPng(const std::wstring& windowsPath) {
     // The handle of a Unix program does not tell when it ends; the file,
     // renamed into place once import has written all of it, does.
     const std::wstring partial = L"'" + unixPath + L".part'", final = L"'" + unixPath + L"'";
-    std::wstring command =
-        L"/bin/sh -c \"/usr/bin/import -window root png:" + partial + L" && mv " + partial + L" " + final + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    if (!StartUnixCommand(L"/bin/sh -c \"/usr/bin/import -window root png:" + partial + L" && mv " + partial + L" " +
+                          final + L"\"")) {
         return L"cannot start import: error " + std::to_wstring(GetLastError());
     }
-    UniqueKernelHandle thread(process.hThread), program(process.hProcess);
     return WaitForPath(windowsPath, true, 15000) ? L"" : L"import wrote no file";
 }
 

@@ -41,25 +41,9 @@ BOOL CALLBACK RecordChild(HWND child, LPARAM param) {
     return TRUE;
 }
 
-std::vector<std::wstring> ListItems(HWND list) {
-    std::vector<std::wstring> items;
-    LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        LRESULT length = SendMessageW(list, LB_GETTEXTLEN, i, 0);
-        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-        text.resize(static_cast<size_t>(SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]))));
-        items.push_back(text);
-    }
-    return items;
-}
-
 std::wstring SelectedText(HWND list) {
-    LRESULT selected = SendMessageW(list, LB_GETCURSEL, 0, 0);
-    if (selected == LB_ERR) return L"<none>";
-    LRESULT length = SendMessageW(list, LB_GETTEXTLEN, selected, 0);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(static_cast<size_t>(SendMessageW(list, LB_GETTEXT, selected, reinterpret_cast<LPARAM>(&text[0]))));
-    return text;
+    const LRESULT selected = SendMessageW(list, LB_GETCURSEL, 0, 0);
+    return selected == LB_ERR ? L"<none>" : popup::ListItemText(list, selected);
 }
 
 }  // namespace
@@ -122,7 +106,7 @@ DialogDriver::DialogDriver(const Action& action)
           info.cbSize = sizeof info;
           if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info)) seen_.focus = info.hwndFocus;
           seen_.list = GetDlgItem(dialog, IDC_TEMPLATE_LIST);
-          if (seen_.list) seen_.items = ListItems(seen_.list);
+          if (seen_.list) seen_.items = popup::ListItems(seen_.list);
           EnumChildWindows(dialog, &RecordChild, reinterpret_cast<LPARAM>(&seen_));
           action(seen_);
       }) {}
@@ -167,10 +151,7 @@ DialogDriver::Action DoubleClick(int position) {
         }
         // The text under the pointer, as the user saw it: read before the
         // clicks, since the double-click ends the dialog and destroys the list.
-        LRESULT length = SendMessageW(seen.list, LB_GETTEXTLEN, position, 0);
-        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-        text.resize(static_cast<size_t>(SendMessageW(seen.list, LB_GETTEXT, position, reinterpret_cast<LPARAM>(&text[0]))));
-        seen.chosenText = text;
+        seen.chosenText = popup::ListItemText(seen.list, position);
         const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
         PostMessageW(seen.list, WM_LBUTTONDOWN, MK_LBUTTON, at);
         PostMessageW(seen.list, WM_LBUTTONUP, 0, at);

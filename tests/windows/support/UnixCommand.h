@@ -1,13 +1,15 @@
 #pragma once
-// Waits for a file to come or go, woken by the folder's change notification
-// rather than by polling: for files that another program (a Unix command
-// started from the test) makes or removes, whose process handle tells
-// nothing under Wine.
+// Linux programs started from the Wine process. Wine hands back no process
+// handle that tells when such a program ends, so a caller waits for the file
+// it makes or removes, woken by the folder's change notification.
 #include <windows.h>
 
 #include <string>
 
 namespace velmora::popup {
+
+// Starts `commandLine`; false on a system that cannot.
+bool StartUnixCommand(std::wstring commandLine);
 
 // True when `path` names something in its folder; also for a link to a
 // device, which has no file attributes under Wine.

@@ -1,4 +1,4 @@
-#include "support/FileWait.h"
+#include "support/UnixCommand.h"
 
 #include "framework/UniqueHandle.h"
 
@@ -11,6 +11,18 @@ struct ChangeNotificationTraits {
     static void Close(Handle h) noexcept { FindCloseChangeNotification(h); }
 };
 }  // namespace
+
+bool StartUnixCommand(std::wstring commandLine) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return false;
+    }
+    UniqueKernelHandle thread(process.hThread), program(process.hProcess);
+    return true;
+}
 
 bool PathExists(const std::wstring& path) {
     WIN32_FIND_DATAW found;
