@@ -2,6 +2,11 @@
 
 #include <windows.h>
 
+#include <string_view>
+
+#include "framework/UniqueHandle.h"
+#include "templates/ListBoxOrder.h"
+
 namespace velmora::checker {
 
 namespace {
@@ -10,29 +15,13 @@ namespace {
 // stays hidden and needs no parent.
 constexpr DWORD kListBoxStyle = WS_POPUP | LBS_SORT | LBS_NOINTEGRALHEIGHT;
 
-class HiddenWindow {
-public:
-    explicit HiddenWindow(HWND window) : window_(window) {}
-    ~HiddenWindow() {
-        if (window_) DestroyWindow(window_);
-    }
-    HiddenWindow(const HiddenWindow&) = delete;
-    HiddenWindow& operator=(const HiddenWindow&) = delete;
-    HWND get() const { return window_; }
-
-private:
-    HWND window_;
-};
-
 }  // namespace
 
 std::vector<std::u16string> InListBoxOrder(const std::vector<std::u16string>& texts) {
-    HiddenWindow list(CreateWindowExW(0, L"LISTBOX", nullptr, kListBoxStyle, 0, 0, 100, 100, nullptr, nullptr,
+    UniqueWindow list(CreateWindowExW(0, L"LISTBOX", nullptr, kListBoxStyle, 0, 0, 100, 100, nullptr, nullptr,
                                       GetModuleHandleW(nullptr), nullptr));
     if (!list.get()) return texts;
-    for (const std::u16string& text : texts) {
-        SendMessageW(list.get(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    }
+    FillSortingListBox(list.get(), std::vector<std::u16string_view>(texts.begin(), texts.end()));
     std::vector<std::u16string> sorted;
     const LRESULT count = SendMessageW(list.get(), LB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {

@@ -82,6 +82,11 @@ struct KernelHandleTraits {
     static Handle Empty() noexcept { return nullptr; }
     static void Close(Handle h) noexcept { CloseHandle(h); }
 };
+struct WindowTraits {
+    using Handle = HWND;
+    static Handle Empty() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { DestroyWindow(h); }
+};
 
 using UniqueRegKey = UniqueHandle<RegKeyTraits>;
 using UniqueGlobal = UniqueHandle<GlobalMemoryTraits>;
@@ -90,5 +95,6 @@ using UniqueIcon = UniqueHandle<IconTraits>;
 using UniqueImageList = UniqueHandle<ImageListTraits>;
 using UniqueItemIdList = UniqueHandle<ItemIdListTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
+using UniqueWindow = UniqueHandle<WindowTraits>;
 
 }  // namespace velmora

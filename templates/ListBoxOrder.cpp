@@ -86,4 +86,25 @@ std::vector<int> ListBoxOrder(const std::vector<std::u16string_view>& texts, LCI
     return order;
 }
 
+void FillSortingListBox(HWND listBox, const std::vector<std::u16string_view>& texts) {
+    if (texts.empty()) return;
+    std::size_t textBytes = 0;
+    for (std::u16string_view text : texts) textBytes += (text.size() + 1) * sizeof(wchar_t);
+    const std::vector<int> order = ListBoxOrder(texts, static_cast<LCID>(SendMessageW(listBox, LB_GETLOCALE, 0, 0)));
+
+    // Room for every item and its text at once, and no repainting or
+    // scroll-bar update per item.
+    SendMessageW(listBox, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(listBox, LB_INITSTORAGE, texts.size(), static_cast<LPARAM>(textBytes));
+    if (order.empty()) {
+        for (std::u16string_view text : texts) SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(text)));
+    } else {
+        for (int index : order)
+            SendMessageW(listBox, LB_INSERTSTRING, static_cast<WPARAM>(-1),
+                         reinterpret_cast<LPARAM>(Wide(texts[static_cast<std::size_t>(index)])));
+    }
+    SendMessageW(listBox, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(listBox, nullptr, TRUE);
+}
+
 }  // namespace velmora

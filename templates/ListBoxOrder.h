@@ -13,4 +13,11 @@ namespace velmora {
 // which case only the list box itself can. The texts hold no NUL.
 std::vector<int> ListBoxOrder(const std::vector<std::u16string_view>& texts, LCID locale);
 
+// Fills an empty sorting list box with `texts`, each followed by a zero unit
+// in memory, and shows the same order as LB_ADDSTRING one by one would. The
+// texts go in the list box's own order with LB_INSERTSTRING, which takes the
+// place it is given: LB_ADDSTRING searches for each place and moves every
+// item after it, which costs time in the square of the count.
+void FillSortingListBox(HWND listBox, const std::vector<std::u16string_view>& texts);
+
 }  // namespace velmora

@@ -12,7 +12,7 @@
 #include "host/ShellLaunchRecorder.h"
 #include "host/demo/Scenario.h"
 #include "host/demo/Screenshot.h"
-#include "tests/windows/support/PopUpDriver.h"
+#include "support/PopUpDriver.h"
 
 namespace velmora::demo {
 namespace {

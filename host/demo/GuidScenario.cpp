@@ -3,66 +3,32 @@
 // dialog switched to the registry format and pasted, with a screenshot of the
 // open dialog.
 #include <windows.h>
-#include <shlobj.h>
 
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "host/ClipboardText.h"
 #include "host/demo/Scenario.h"
 #include "host/demo/Screenshot.h"
-#include "tests/windows/support/PopUpDriver.h"
+#include "support/ConfigFolderFiles.h"
+#include "support/PopUpDriver.h"
 
 namespace velmora::demo {
 namespace {
 
-// --- GuidSet.ini in the application-data folder ---
-
-std::wstring GuidSetPath() {
-    wchar_t appData[MAX_PATH] = {};
-    SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData);
-    return std::wstring(appData) + L"\\Orinth\\Velmora\\GuidSet.ini";
-}
-
-std::optional<std::string> ReadBytes(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::string bytes;
-    char chunk[512];
-    DWORD read = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
-    CloseHandle(file);
-    return bytes;
-}
-
-bool WriteBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    return ok && written == bytes.size();
-}
-
-// The user's GuidSet.ini for the length of a scenario: the folder is made if
-// missing, and what the file held before comes back at the end.
+// The user's GuidSet.ini for the length of a scenario: what the file held
+// before comes back at the end.
 class GuidSetFile {
 public:
-    GuidSetFile() : path_(GuidSetPath()), previous_(ReadBytes(path_)) {
-        SHCreateDirectoryExW(nullptr, path_.substr(0, path_.rfind(L'\\')).c_str(), nullptr);
-    }
-    ~GuidSetFile() {
-        if (previous_) {
-            WriteBytes(path_, *previous_);
-        } else {
-            DeleteFileW(path_.c_str());
+    void Write(const std::string& bytes, Report& report) {
+        try {
+            files_.Write(L"GuidSet.ini", bytes);
+        } catch (const std::runtime_error&) {
+            report.Fail(L"cannot write GuidSet.ini");
         }
     }
-    GuidSetFile(const GuidSetFile&) = delete;
-    GuidSetFile& operator=(const GuidSetFile&) = delete;
-
-    bool Write(const std::string& bytes) const { return WriteBytes(path_, bytes); }
-    std::optional<std::string> Read() const { return ReadBytes(path_); }
+    std::optional<std::string> Read() const { return files_.Read(L"GuidSet.ini"); }
 
     void Print(Report& report) const {
         const std::optional<std::string> bytes = Read();
@@ -70,8 +36,7 @@ public:
     }
 
 private:
-    std::wstring path_;
-    std::optional<std::string> previous_;
+    test::ConfigFolderFiles files_;
 };
 
 // An empty writable C++ document.
@@ -121,7 +86,7 @@ int RunInsertGuid(ScenarioContext& context) {
     std::wstring last;
     for (int format = 0; format < 5; ++format) {
         report.Line();
-        if (!file.Write(std::to_string(format))) report.Fail(L"cannot write GuidSet.ini");
+        file.Write(std::to_string(format), report);
         file.Print(report);
         host.ClearPastes();
         ExecCommand(context, L"InsertGUID");
@@ -142,7 +107,7 @@ int RunInsertGuid(ScenarioContext& context) {
 
     // The old GUID keeps its format when the stored one changes.
     report.Line();
-    if (!file.Write("0")) report.Fail(L"cannot write GuidSet.ini");
+    file.Write("0", report);
     file.Print(report);
     host.SetDocument(L"", 0, 0);
     host.ClearPastes();
@@ -175,7 +140,7 @@ int RunGuidDialog(ScenarioContext& context) {
     Report& report = context.report;
     GuidSetFile file;
     OpenEmptyDocument(host);
-    if (!file.Write("0")) report.Fail(L"cannot write GuidSet.ini");
+    file.Write("0", report);
     file.Print(report);
 
     // What the helper thread saw; read after the command returned.

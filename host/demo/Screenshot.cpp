@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "framework/UniqueHandle.h"
-#include "tests/windows/support/ScreenCapture.h"
+#include "support/ScreenCapture.h"
 
 namespace velmora::demo {
 

@@ -9,7 +9,7 @@
 #include "host/ClipboardText.h"
 #include "host/demo/Scenario.h"
 #include "host/demo/Screenshot.h"
-#include "tests/windows/support/PopUpDriver.h"
+#include "support/PopUpDriver.h"
 
 namespace velmora::demo {
 namespace {

@@ -40,10 +40,6 @@ struct LoadedServer {
     HRESULT(WINAPI* canUnloadNow)() = nullptr;
 };
 
-long Regsvr32(const std::wstring& dll, bool unregister = false) {
-    return RunProcess(std::wstring(L"regsvr32.exe /s ") + (unregister ? L"/u " : L"") + L"\"" + dll + L"\"");
-}
-
 bool TypeLibraryRegistered() {
     ComPtr<ITypeLib> library;
     return SUCCEEDED(LoadRegTypeLib(LIBID_VelmoraLib, 1, 0, LOCALE_NEUTRAL, &library));

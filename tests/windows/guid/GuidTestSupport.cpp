@@ -34,54 +34,6 @@ GUID OtherGuid() { return MakeGuid(0xF0E1D2C3, 0xB4A5, 0x96AB, 0x78695A4B3C2D1E0
 const wchar_t kOtherRegistryText[] = L"{F0E1D2C3-B4A5-96ab-7869-5A4B3C2D1E0F}\r\n";
 const wchar_t kOtherUnderscoreText[] = L"F0E1D2C3_B4A5_96ab_7869_5A4B3C2D1E0F";
 
-std::wstring AppDataFolder() {
-    wchar_t path[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
-    std::wstring folder = path;
-    if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
-    return folder;
-}
-
-std::wstring ConfigFolder() { return AppDataFolder() + L"\\Orinth\\Velmora"; }
-
-std::wstring GuidSetPath() { return ConfigFolder() + L"\\GuidSet.ini"; }
-
-// --- GuidSetFile ---
-
-GuidSetFile::GuidSetFile() : path_(GuidSetPath()) {
-    const std::wstring appData = AppDataFolder();
-    for (const std::wstring& folder : {appData + L"\\Orinth", appData + L"\\Orinth\\Velmora"}) {
-        if (CreateDirectoryW(folder.c_str(), nullptr)) created_.push_back(folder);
-    }
-    previous_ = Read();
-    Remove();
-}
-
-GuidSetFile::~GuidSetFile() {
-    Remove();
-    if (previous_) {
-        WriteFileBytes(path_, *previous_);
-        return;
-    }
-    for (auto folder = created_.rbegin(); folder != created_.rend(); ++folder) RemoveDirectoryW(folder->c_str());
-}
-
-void GuidSetFile::Write(const std::string& bytes) {
-    if (!WriteFileBytes(path_, bytes)) ADD_FAILURE_AT(__FILE__, __LINE__) << "cannot write GuidSet.ini";
-}
-
-void GuidSetFile::Remove() {
-    SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(path_.c_str());
-}
-
-void GuidSetFile::RemoveFolders() {
-    Remove();
-    const std::wstring appData = AppDataFolder();
-    RemoveDirectoryW((appData + L"\\Orinth\\Velmora").c_str());
-    RemoveDirectoryW((appData + L"\\Orinth").c_str());
-}
-
 // --- AppDataRedirect ---
 
 namespace {

@@ -1,5 +1,5 @@
 #pragma once
-// What the GUID tests share: GuidSet.ini in the application-data folder, the
+// What the GUID tests share: GuidSet.ini in the configuration folder, the
 // application-data folder moved elsewhere, a scripted GUID generator, and a
 // helper thread that drives the GUID dialog while the add-in's modal loop runs.
 #include <windows.h>
@@ -11,39 +11,20 @@
 #include <vector>
 
 #include "host/ImportPatch.h"
+#include "support/ConfigFolderFiles.h"
 #include "support/PopUpDriver.h"
 #include "support/TestEnvironment.h"
 
 namespace velmora::test {
 
-// The application-data folder as the shell names it now, without a trailing
-// backslash, and the files of the add-in's configuration folder in it.
-std::wstring AppDataFolder();
-std::wstring ConfigFolder();  // <AppData>\Orinth\Velmora
-std::wstring GuidSetPath();   // <AppData>\Orinth\Velmora\GuidSet.ini
-
-
-// GuidSet.ini for one test. The configuration folder exists and the file is
-// absent at the start; at the end the file and the folders that were made
-// here are removed, and a GuidSet.ini that was there before comes back.
-class GuidSetFile {
+// GuidSet.ini in the configuration folder for one test: absent at the start,
+// and the configuration folder as it was at the end.
+class GuidSetFile : public ConfigFolderFiles {
 public:
-    GuidSetFile();
-    ~GuidSetFile();
-    GuidSetFile(const GuidSetFile&) = delete;
-    GuidSetFile& operator=(const GuidSetFile&) = delete;
-
-    const std::wstring& Path() const { return path_; }
-    void Write(const std::string& bytes);
-    std::optional<std::string> Read() const { return ReadFileBytes(path_); }
-    void Remove();
-    // Removes the file and the folders "Orinth\Velmora" and "Orinth" when empty.
-    void RemoveFolders();
-
-private:
-    std::wstring path_;
-    std::vector<std::wstring> created_;  // folders made here, innermost last
-    std::optional<std::string> previous_;
+    std::wstring Path() const { return ConfigFolderFiles::Path(L"GuidSet.ini"); }
+    void Write(const std::string& bytes) { ConfigFolderFiles::Write(L"GuidSet.ini", bytes); }
+    std::optional<std::string> Read() const { return ConfigFolderFiles::Read(L"GuidSet.ini"); }
+    void Remove() const { ConfigFolderFiles::Remove(L"GuidSet.ini"); }
 };
 
 // Points the user's application-data folder (the AppData entry of the shell

@@ -28,7 +28,7 @@ namespace {
 namespace fs = std::filesystem;
 using Microsoft::WRL::ComPtr;
 
-std::string Show(const ScriptRun& run) { return "exit code " + std::to_string(run.exitCode) + ", output:\n" + run.output; }
+std::string Show(const CapturedRun& run) { return "exit code " + std::to_string(run.exitCode) + ", output:\n" + run.output; }
 
 DWORD AsDword(const RegistryValue& value) {
     DWORD number = 0xFFFFFFFF;
@@ -100,9 +100,9 @@ void ExpectNothingRegistered() {
 
 // What a failed uninstall left: removed through the build output's DLL.
 void RemoveRegistrationLeftBehind() {
-    const std::wstring dll = L"\"" + BuiltDllPath() + L"\"";
-    EXPECT_EQ(RunProcess(L"regsvr32.exe /s " + dll), 0);
-    EXPECT_EQ(RunProcess(L"regsvr32.exe /s /u " + dll), 0);
+    const std::wstring dll = BuiltDllPath();
+    EXPECT_EQ(Regsvr32(dll), 0);
+    EXPECT_EQ(Regsvr32(dll, true), 0);
 }
 
 // The full path of the module whose code `object` runs.
@@ -151,7 +151,7 @@ TEST_F(InstallerTest, InstallRegistersTheServerAndTheIdeKeysAndCopiesTheStarterF
     ASSERT_TRUE(folder.Complete());
     ASSERT_FALSE(fs::exists(fs::path(config)));
 
-    const ScriptRun run = RunScript(folder.Install());
+    const CapturedRun run = RunScript(folder.Install());
     ASSERT_EQ(run.exitCode, 0) << Show(run);
 
     ExpectRegisteredAt(folder.Dll());
@@ -167,7 +167,7 @@ TEST_F(InstallerTest, InstallRegistersTheServerAndTheIdeKeysAndCopiesTheStarterF
 TEST_F(InstallerTest, StarterTemplatesLoadForTheirLanguages) {
     InstallFolder folder(L"Velmora");
     ASSERT_TRUE(folder.Complete());
-    const ScriptRun run = RunScript(folder.Install());
+    const CapturedRun run = RunScript(folder.Install());
     ASSERT_EQ(run.exitCode, 0) << Show(run);
 
     const std::vector<std::u16string> cpp = {u"for", u"if", u"ifelse", u"while", u"switch",
@@ -206,7 +206,7 @@ TEST_F(InstallerTest, StarterTemplatesLoadForTheirLanguages) {
 TEST_F(InstallerTest, SecondRunChangesNothingAndKeepsEditedFiles) {
     InstallFolder folder(L"Velmora");
     ASSERT_TRUE(folder.Complete());
-    ScriptRun run = RunScript(folder.Install());
+    CapturedRun run = RunScript(folder.Install());
     ASSERT_EQ(run.exitCode, 0) << Show(run);
 
     const auto starter = FilesIn(folder.Path() + L"\\starter");
@@ -245,7 +245,7 @@ TEST_F(InstallerTest, WorksFromFoldersWithSpacesQuotesAndParentheses) {
         InstallFolder folder(c.name);
         ASSERT_TRUE(folder.Complete());
 
-        ScriptRun run = RunScript(folder.Install(), c.quoting);
+        CapturedRun run = RunScript(folder.Install(), c.quoting);
         ASSERT_EQ(run.exitCode, 0) << Show(run);
         ExpectRegisteredAt(folder.Dll());
         for (const wchar_t* version : kIdeVersions) ExpectIdeKey(version);
@@ -278,7 +278,7 @@ TEST_F(InstallerTest, WorksFromFoldersWithSpacesQuotesAndParentheses) {
 TEST_F(InstallerTest, UninstallRemovesEveryKeyAndKeepsTheConfiguration) {
     InstallFolder folder(L"Velmora");
     ASSERT_TRUE(folder.Complete());
-    ScriptRun run = RunScript(folder.Install());
+    CapturedRun run = RunScript(folder.Install());
     ASSERT_EQ(run.exitCode, 0) << Show(run);
     // Another add-in of the same IDE stays.
     const std::wstring neighbour = L"Software\\Microsoft\\VisualStudio\\7.1\\AddIns\\Other.Connect";
@@ -326,7 +326,7 @@ TEST_F(InstallerTest, FailedRegistrationStopsTheInstallerWithExitCode1) {
             ASSERT_TRUE(WriteFileBytes(folder.Dll(), c.dllBytes));
         }
 
-        const ScriptRun run = RunScript(folder.Install());
+        const CapturedRun run = RunScript(folder.Install());
         EXPECT_EQ(run.exitCode, 1) << Show(run);
         ExpectNothingRegistered();
         EXPECT_FALSE(fs::exists(fs::path(config))) << "the configuration was copied after a failed registration";
@@ -342,7 +342,7 @@ TEST_F(InstallerTest, ConfigurationFolderThatCannotBeMadeGivesExitCode3) {
     fs::create_directories(fs::path(config).parent_path(), error);
     ASSERT_TRUE(WriteFileBytes(config, "a file in the folder's place"));
 
-    const ScriptRun run = RunScript(folder.Install());
+    const CapturedRun run = RunScript(folder.Install());
     EXPECT_EQ(run.exitCode, 3) << Show(run);
     EXPECT_EQ(ReadFileBytes(config).value_or("<gone>"), "a file in the folder's place");
     fs::remove(fs::path(config), error);
@@ -363,7 +363,7 @@ TEST_F(InstallerTest, UnregistrationThatFailsGivesExitCode1) {
         SCOPED_TRACE(c.what);
         InstallFolder folder(L"Velmora");
         ASSERT_TRUE(folder.Complete());
-        ScriptRun run = RunScript(folder.Install());
+        CapturedRun run = RunScript(folder.Install());
         ASSERT_EQ(run.exitCode, 0) << Show(run);
         if (c.dllBytes) {
             ASSERT_TRUE(WriteFileBytes(folder.Dll(), c.dllBytes));
@@ -390,7 +390,7 @@ TEST_F(InstallerTest, UninstallFromAnotherCopyRemovesARegistrationWhoseFolderIsG
         InstallFolder first(L"Velmora first copy");
         ASSERT_TRUE(first.Complete());
         firstFolder = first.Path();
-        const ScriptRun run = RunScript(first.Install());
+        const CapturedRun run = RunScript(first.Install());
         ASSERT_EQ(run.exitCode, 0) << Show(run);
     }
     ASSERT_FALSE(fs::exists(fs::path(firstFolder)));
@@ -399,7 +399,7 @@ TEST_F(InstallerTest, UninstallFromAnotherCopyRemovesARegistrationWhoseFolderIsG
     ASSERT_TRUE(RegistryKeyExists(HKEY_CLASSES_ROOT, entry)) << Narrow(entry);
     InstallFolder second(L"Velmora second copy");
     ASSERT_TRUE(second.Complete());
-    const ScriptRun run = RunScript(second.Uninstall());
+    const CapturedRun run = RunScript(second.Uninstall());
     EXPECT_EQ(run.exitCode, 0) << Show(run);
     ExpectNothingRegistered();
 }

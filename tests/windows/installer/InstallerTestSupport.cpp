@@ -13,6 +13,7 @@
 
 #include "framework/UniqueHandle.h"
 #include "platform/DteInterfaces.h"
+#include "support/ConfigFolderFiles.h"
 #include "support/HostFixture.h"
 #include "support/TestEnvironment.h"
 
@@ -32,12 +33,6 @@ std::wstring BuildOutputFolder() {
     const std::wstring dll = BuiltDllPath();
     const size_t slash = dll.find_last_of(L'\\');
     return slash == std::wstring::npos ? std::wstring() : dll.substr(0, slash);
-}
-
-std::wstring ConfigFolderPath() {
-    wchar_t appData[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData))) return {};
-    return std::wstring(appData) + L"\\Orinth\\Velmora";
 }
 
 std::map<std::wstring, std::string> FilesIn(const std::wstring& folder) {
@@ -86,58 +81,18 @@ InstallFolder::~InstallFolder() {
 // ---------------------------------------------------------------------------
 // Running a script
 
-ScriptRun RunScript(const std::wstring& script, Quoting quoting) {
-    ScriptRun run;
+CapturedRun RunScript(const std::wstring& script, Quoting quoting) {
     std::wstring commandLine = L"cmd.exe /c ";
     commandLine += quoting == Quoting::Single ? L"\"" + script + L"\"" : L"\"\"" + script + L"\"\"";
-
-    wchar_t temp[MAX_PATH] = {};
-    wchar_t outputPath[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    if (!GetTempFileNameW(temp, L"vis", 0, outputPath)) return run;
-    {
-        SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-        HANDLE opened = CreateFileW(outputPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        UniqueKernelHandle output(opened == INVALID_HANDLE_VALUE ? nullptr : opened);
-        opened = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
-                             nullptr);
-        UniqueKernelHandle input(opened == INVALID_HANDLE_VALUE ? nullptr : opened);
-        if (!output || !input) {
-            DeleteFileW(outputPath);
-            return run;
-        }
-
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = input.get();
-        startup.hStdOutput = output.get();
-        startup.hStdError = output.get();
-        // Started from the system folder: the scripts must find their files by
-        // their own location, not by the current folder.
-        wchar_t systemFolder[MAX_PATH] = {};
-        GetSystemDirectoryW(systemFolder, MAX_PATH);
-        std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
-        line.push_back(L'\0');
-        PROCESS_INFORMATION process = {};
-        if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, systemFolder, &startup,
-                           &process)) {
-            UniqueKernelHandle processHandle(process.hProcess);
-            UniqueKernelHandle threadHandle(process.hThread);
-            if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0) {
-                DWORD code = 0;
-                GetExitCodeProcess(process.hProcess, &code);
-                run.exitCode = static_cast<long>(code);
-            } else {
-                TerminateProcess(process.hProcess, 1);
-                run.exitCode = -2;
-            }
-        }
-    }
-    run.output = ReadFileBytes(outputPath).value_or("");
-    DeleteFileW(outputPath);
-    return run;
+    // Started from the system folder: the scripts must find their files by
+    // their own location, not by the current folder.
+    wchar_t systemFolder[MAX_PATH] = {};
+    GetSystemDirectoryW(systemFolder, MAX_PATH);
+    RunOptions options;
+    options.currentFolder = systemFolder;
+    options.errorsIntoOutput = true;
+    options.timeoutMs = 120000;
+    return RunCapturing(commandLine, options);
 }
 
 // ---------------------------------------------------------------------------
@@ -200,10 +155,6 @@ bool TypeLibraryRegistered() {
 
 namespace {
 
-long Regsvr32(const std::wstring& dll, bool unregister) {
-    return RunProcess(std::wstring(L"regsvr32.exe /s ") + (unregister ? L"/u " : L"") + L"\"" + dll + L"\"");
-}
-
 bool Exists(const std::wstring& path) {
     std::error_code error;
     return fs::exists(fs::path(path), error);
@@ -212,7 +163,7 @@ bool Exists(const std::wstring& path) {
 }  // namespace
 
 void InstallerTest::SetUp() {
-    config = ConfigFolderPath();
+    config = ConfigFolder();
     ASSERT_FALSE(config.empty()) << "the shell names no application-data folder";
     saved_ = config + L" saved by the installer test";
     orinthExisted_ = Exists(fs::path(config).parent_path().wstring());

@@ -31,8 +31,6 @@ std::wstring TypeLibKeyPath();
 
 // The folder that holds the built velmora.dll (and, beside it, the scripts).
 std::wstring BuildOutputFolder();
-// "<AppData>\Orinth\Velmora" as the shell names it, without a trailing backslash.
-std::wstring ConfigFolderPath();
 
 // The plain files directly in a folder, by name, with their contents.
 std::map<std::wstring, std::string> FilesIn(const std::wstring& folder);
@@ -68,14 +66,10 @@ private:
 // file (the form that works whatever the folder name holds).
 enum class Quoting { Single, Double };
 
-struct ScriptRun {
-    long exitCode = -1;  // -1: not started; -2: killed after the time limit
-    std::string output;  // stdout and stderr together
-};
-
 // Runs a batch file through cmd.exe from another current folder, waits for it
-// and returns its exit code and output.
-ScriptRun RunScript(const std::wstring& script, Quoting quoting = Quoting::Double);
+// (two minutes at most) and returns its exit code and output, standard error
+// included.
+CapturedRun RunScript(const std::wstring& script, Quoting quoting = Quoting::Double);
 
 // The dumps of every key the scripts and regsvr32 write, each line prefixed
 // with its key: the IDE keys, both ProgIDs, the class key and the type library.
@@ -101,7 +95,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    std::wstring config;  // ConfigFolderPath()
+    std::wstring config;  // ConfigFolder()
 
 private:
     struct SavedKey {

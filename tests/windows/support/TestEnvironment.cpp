@@ -46,23 +46,6 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
             written == bytes.size());
 }
 
-long RunProcess(const std::wstring& commandLine) {
-    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
-    line.push_back(L'\0');
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        return -1;
-    }
-    UniqueKernelHandle processHandle(process.hProcess);
-    UniqueKernelHandle threadHandle(process.hThread);
-    WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = static_cast<DWORD>(-1);
-    GetExitCodeProcess(process.hProcess, &code);
-    return static_cast<long>(code);
-}
-
 namespace {
 
 // A new empty file under the temporary folder, open for writing by a child
@@ -98,38 +81,54 @@ private:
     UniqueKernelHandle handle_;
 };
 
+// The child's standard input: the NUL device, so that a program that asks
+// for input ends instead of waiting.
+UniqueKernelHandle OpenNulForInheritance() {
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    const HANDLE opened =
+        CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+    return UniqueKernelHandle(opened == INVALID_HANDLE_VALUE ? nullptr : opened);
+}
+
 }  // namespace
 
-CapturedRun RunCapturing(const std::wstring& commandLine) {
+CapturedRun RunCapturing(const std::wstring& commandLine, const RunOptions& options) {
     CapturedRun run;
     CaptureFile output;
     CaptureFile errors;
-    if (!output.Handle() || !errors.Handle()) return run;
+    const UniqueKernelHandle input = OpenNulForInheritance();
+    if (!output.Handle() || !errors.Handle() || !input) return run;
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = nullptr;
+    startup.hStdInput = input.get();
     startup.hStdOutput = output.Handle();
-    startup.hStdError = errors.Handle();
+    startup.hStdError = options.errorsIntoOutput ? output.Handle() : errors.Handle();
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
+    const wchar_t* folder = options.currentFolder.empty() ? nullptr : options.currentFolder.c_str();
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, folder, &startup, &process)) {
         return run;
     }
     UniqueKernelHandle processHandle(process.hProcess);
     UniqueKernelHandle threadHandle(process.hThread);
-    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) {
+    if (WaitForSingleObject(process.hProcess, options.timeoutMs) == WAIT_OBJECT_0) {
         DWORD code = 0;
         GetExitCodeProcess(process.hProcess, &code);
         run.exitCode = static_cast<long>(code);
     } else {
         TerminateProcess(process.hProcess, 1);
+        WaitForSingleObject(process.hProcess, 5000);  // let it release the capture files
         run.exitCode = -2;
     }
     run.output = output.Bytes();
     run.errors = errors.Bytes();
     return run;
+}
+
+long Regsvr32(const std::wstring& dll, bool unregister) {
+    return RunProcess(std::wstring(L"regsvr32.exe /s ") + (unregister ? L"/u " : L"") + L"\"" + dll + L"\"");
 }
 
 std::optional<std::wstring> ReadRegistryString(HKEY root, const std::wstring& key, const std::wstring& name) {

@@ -19,16 +19,27 @@ std::optional<std::string> ReadFileBytes(const std::wstring& path);
 // Creates or replaces the file; false when it cannot be written whole.
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 
-// Runs a command line and waits for it; the process's exit code, or -1.
-long RunProcess(const std::wstring& commandLine);
-
 // A program's run with its standard output and error captured in files.
 struct CapturedRun {
-    long exitCode = -1;  // -1: not started; -2: killed after a minute
+    long exitCode = -1;  // -1: not started; -2: killed at the time limit
     std::string output;  // the bytes written to standard output
     std::string errors;  // the bytes written to standard error
 };
-CapturedRun RunCapturing(const std::wstring& commandLine);
+
+struct RunOptions {
+    std::wstring currentFolder;     // empty: this process's
+    bool errorsIntoOutput = false;  // standard error written into `output` too
+    DWORD timeoutMs = 60000;        // then the process is killed
+};
+
+// Runs a command line with standard input from NUL and waits for it.
+CapturedRun RunCapturing(const std::wstring& commandLine, const RunOptions& options = {});
+
+// The exit code of a command line's run (-1: not started, -2: killed after a minute).
+inline long RunProcess(const std::wstring& commandLine) { return RunCapturing(commandLine).exitCode; }
+
+// regsvr32 /s, or /s /u, on a DLL; its exit code.
+long Regsvr32(const std::wstring& dll, bool unregister = false);
 
 // The string value `name` (empty for the default value) of a key; nothing
 // when the key or the value is missing.

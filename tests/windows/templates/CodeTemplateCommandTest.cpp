@@ -286,9 +286,9 @@ TEST_F(CodeTemplateTest, ReadFailureShowsTheMessageBox) {
     };
     const Case cases[] = {
         {"CodeSet.ini missing", [](ConfigFolderFiles& f) { f.Remove(L"CodeSet.ini"); },
-         StopLine(L"CodeSet.ini cannot be opened: \"" + files.Folder() + L"CodeSet.ini\"")},
+         StopLine(L"CodeSet.ini cannot be opened: \"" + files.Path(L"CodeSet.ini") + L"\"")},
         {"fitting file missing", [](ConfigFolderFiles& f) { f.Write(L"CodeSet.ini", "cpp.txt=cpp\ngone.txt=*\n"); },
-         StopLine(L"a template file cannot be opened: \"" + files.Folder() + L"gone.txt\"")},
+         StopLine(L"a template file cannot be opened: \"" + files.Path(L"gone.txt") + L"\"")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -311,7 +311,7 @@ TEST_F(CodeTemplateTest, ReadFailureShowsTheMessageBox) {
 void WriteLargeFile(ConfigFolderFiles& files, const std::wstring& relative, const std::string& head,
                     std::uint64_t size) {
     files.Write(relative, head);
-    HANDLE file = CreateFileW((files.Folder() + relative).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    HANDLE file = CreateFileW(files.Path(relative).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     DWORD returned = 0;
@@ -499,7 +499,7 @@ TEST_F(CodeTemplateTest, HandlerReturnsZeroOnlyWhenItAskedForThePaste) {
         {"paste refused by the host", [this] { host.FailMember(L"Paste", E_FAIL); }, SelectThenOk(0), 0, L""},
         {"Escape", [] {}, PressEscape(), -1, StopLine(L"the pick list was closed without a choice")},
         {"read failure", [this] { files.Remove(L"CodeSet.ini"); }, PressOkButton(), -1,
-         StopLine(L"CodeSet.ini cannot be opened: \"" + files.Folder() + L"CodeSet.ini\"")},
+         StopLine(L"CodeSet.ini cannot be opened: \"" + files.Path(L"CodeSet.ini") + L"\"")},
         {"nothing configured", [this] { host.SetDocumentName(L"a.cs"); }, nullptr, -1,
          StopLine(L"no template file serves extension \"cs\"")},
         {"break mode", [this] { host.SetDebuggerMode(2); }, nullptr, -1, StopLine(L"the debugger is in break mode")},

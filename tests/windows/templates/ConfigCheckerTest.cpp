@@ -96,7 +96,7 @@ TEST_F(ConfigCheckerTest, StarterConfigurationListsWhatThePickerShows) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.errors, std::vector<std::wstring>{});
     ASSERT_FALSE(run.output.empty());
-    EXPECT_EQ(run.output[0], L"設定フォルダ: " + files.Folder());
+    EXPECT_EQ(run.output[0], L"設定フォルダ: " + files.Folder() + L"\\");
     EXPECT_TRUE(Contains(run.output, L"    GuidSet.ini         あり"));
     EXPECT_TRUE(Contains(run.output, L"GUID の書式: 0  IMPLEMENT_OLECREATE(...)"));
     const struct {

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "host/ClipboardText.h"
-#include "platform/ConfigFiles.h"
 #include "resources/resource.h"
 
 namespace velmora::test {
@@ -47,44 +46,6 @@ std::wstring SelectedText(HWND list) {
 }
 
 }  // namespace
-
-// ---------------------------------------------------------------------------
-
-ConfigFolderFiles::ConfigFolderFiles() : folder_(config::FolderPath()) {
-    MakeFolder(folder_);
-    DeleteFileW((folder_ + L"CodeSet.ini").c_str());
-}
-
-ConfigFolderFiles::~ConfigFolderFiles() {
-    for (auto it = files_.rbegin(); it != files_.rend(); ++it) DeleteFileW(it->c_str());
-    for (auto it = madeFolders_.rbegin(); it != madeFolders_.rend(); ++it) RemoveDirectoryW(it->c_str());
-}
-
-void ConfigFolderFiles::MakeFolder(const std::wstring& path) {
-    // Each missing level, outermost first.
-    for (size_t slash = path.find(L'\\', 3); slash != std::wstring::npos; slash = path.find(L'\\', slash + 1)) {
-        std::wstring level = path.substr(0, slash);
-        if (GetFileAttributesW(level.c_str()) == INVALID_FILE_ATTRIBUTES && CreateDirectoryW(level.c_str(), nullptr)) {
-            madeFolders_.push_back(level);
-        }
-    }
-}
-
-void ConfigFolderFiles::Write(const std::wstring& relative, const std::string& bytes) {
-    const std::wstring path = folder_ + relative;
-    MakeFolder(path);
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        ADD_FAILURE_AT(__FILE__, __LINE__);
-        return;
-    }
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    files_.push_back(path);
-}
-
-void ConfigFolderFiles::Remove(const std::wstring& relative) { DeleteFileW((folder_ + relative).c_str()); }
 
 // ---------------------------------------------------------------------------
 

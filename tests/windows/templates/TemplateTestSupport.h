@@ -1,5 +1,5 @@
 #pragma once
-// What the template tests share: files in the real configuration folder, a
+// What the template tests share: the configuration folder's files, a
 // thread locale for one test, and a helper thread that drives the picker or
 // the message box the way a user does while the modal loop runs.
 #include <windows.h>
@@ -8,32 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "support/ConfigFolderFiles.h"
 #include "support/PopUpDriver.h"
 
 namespace velmora::test {
-
-// Files under "<AppData>\Orinth\Velmora\", written as raw bytes through their
-// UTF-16 path. A CodeSet.ini left by anyone else is removed first; everything
-// written (and every folder made) is removed at destruction.
-class ConfigFolderFiles {
-public:
-    ConfigFolderFiles();
-    ~ConfigFolderFiles();
-    ConfigFolderFiles(const ConfigFolderFiles&) = delete;
-    ConfigFolderFiles& operator=(const ConfigFolderFiles&) = delete;
-
-    // `relative` may lead into subfolders ("cs\\cs.txt"); they are created.
-    void Write(const std::wstring& relative, const std::string& bytes);
-    void Remove(const std::wstring& relative);
-    const std::wstring& Folder() const { return folder_; }
-
-private:
-    void MakeFolder(const std::wstring& path);
-
-    std::wstring folder_;
-    std::vector<std::wstring> files_;
-    std::vector<std::wstring> madeFolders_;
-};
 
 // Sets the calling thread's locale for the object's lifetime.
 class ThreadLocale {
