@@ -42,51 +42,24 @@ void PrintRequests(Report& report, host::ShellLaunchRecorder& shell, size_t expe
 
 // --- The picker ----------------------------------------------------------
 
-struct PickerEntry {
-    HTREEITEM item;
-    std::wstring text;
-    LPARAM tag;
-};
-
-std::vector<PickerEntry> ReadEntries(HWND tree) {
-    std::vector<PickerEntry> entries;
-    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-    while (item) {
-        wchar_t text[260] = {};
-        TVITEMW query = {};
-        query.mask = TVIF_TEXT | TVIF_PARAM;
-        query.hItem = item;
-        query.pszText = text;
-        query.cchTextMax = 260;
-        SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
-        entries.push_back({item, text, query.lParam});
-        item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
-    }
-    return entries;
-}
-
 // Runs ProjectExplorerSp; on the picker, takes a screenshot (when named),
 // selects the entry whose tag is `number` and double-clicks it as the tree
 // reports a double-click. Lists the entries when `listEntries` is set.
 void RunPicker(ScenarioContext& context, int number, const wchar_t* screenshotName, bool listEntries) {
     Report& report = context.report;
     bool selected = false;
-    std::vector<PickerEntry> entries;
+    std::vector<popup::TreeEntry> entries;
     Screenshot screenshot;
     const auto command = [&] { ExecCommand(context, L"ProjectExplorerSp"); };
     const popup::PopUpOutcome outcome = popup::RunWithPopUp(command, [&](HWND dialog) {
         HWND tree = GetDlgItem(dialog, kFolderTree);
-        entries = ReadEntries(tree);
-        for (const PickerEntry& entry : entries) {
-            if (entry.tag != (static_cast<LPARAM>(number) | kItemTagBit)) continue;
+        entries = popup::ReadTree(tree);
+        for (const popup::TreeEntry& entry : entries) {
+            if (entry.data != (static_cast<LPARAM>(number) | kItemTagBit)) continue;
             selected = SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(entry.item)) != 0;
         }
         screenshot = TakeScreenshot(dialog, ScreenshotArea::Screen, screenshotName);
-        NMHDR header = {};
-        header.hwndFrom = tree;
-        header.idFrom = kFolderTree;
-        header.code = NM_DBLCLK;
-        SendMessageW(dialog, WM_NOTIFY, kFolderTree, reinterpret_cast<LPARAM>(&header));
+        popup::SendTreeDoubleClick(dialog, tree);
     });
 
     if (!outcome.appeared) {
@@ -94,8 +67,8 @@ void RunPicker(ScenarioContext& context, int number, const wchar_t* screenshotNa
         return;
     }
     report.Line(L"  the picker listed " + std::to_wstring(entries.size()) + L" places" + (listEntries ? L":" : L""));
-    for (const PickerEntry& entry : entries) {
-        if (listEntries) report.Line(L"    " + std::to_wstring(entry.tag & ~kItemTagBit) + L"  " + entry.text);
+    for (const popup::TreeEntry& entry : entries) {
+        if (listEntries) report.Line(L"    " + std::to_wstring(entry.data & ~kItemTagBit) + L"  " + entry.text);
         if (entry.text.empty()) report.Fail(L"an entry without a name");
     }
     ReportScreenshot(report, L"  screenshot: ", screenshot);

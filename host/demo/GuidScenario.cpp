@@ -123,18 +123,6 @@ int RunInsertGuid(ScenarioContext& context) {
 
 const wchar_t kDialogTitle[] = L"GUIDの選択と貼り付け";
 
-std::wstring WindowText(HWND window) {
-    wchar_t text[256] = {};
-    GetWindowTextW(window, text, 256);
-    return text;
-}
-
-std::wstring ControlText(HWND dialog, int id) {
-    wchar_t text[1024] = {};
-    GetDlgItemTextW(dialog, id, text, 1024);
-    return text;
-}
-
 int RunGuidDialog(ScenarioContext& context) {
     host::HostStandIn& host = context.host;
     Report& report = context.report;
@@ -151,15 +139,15 @@ int RunGuidDialog(ScenarioContext& context) {
     host.ClearPastes();
     const auto command = [&] { ExecCommand(context, L"SelectGUID"); };
     const bool appeared = popup::RunWithPopUp(command, [&](HWND dialog) {
-        title = WindowText(dialog);
+        title = popup::WindowText(dialog);
         for (int format = 0; format < 5; ++format) {
             if (IsDlgButtonChecked(dialog, 205 + format) == BST_CHECKED) checkedAtStart = format;
         }
-        shownFirst = ControlText(dialog, 210);
+        shownFirst = popup::ItemText(dialog, 210);
         // The fourth format, as a click on its radio button.
         SendDlgItemMessageW(dialog, 208, BM_CLICK, 0, 0);
         switched = popup::WaitOnWindow(dialog, [&] { return IsDlgButtonChecked(dialog, 208) == BST_CHECKED; });
-        shownRegistry = ControlText(dialog, 210);
+        shownRegistry = popup::ItemText(dialog, 210);
         screenshot = TakeScreenshot(dialog, ScreenshotArea::Window, L"guid-dialog.png");
         // "貼り付け"
         SendDlgItemMessageW(dialog, IDOK, BM_CLICK, 0, 0);

@@ -14,16 +14,12 @@
 namespace velmora::demo {
 namespace {
 
-std::wstring TextOf(HWND window) {
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return text;
-}
-
-BOOL CALLBACK FindStaticText(HWND child, LPARAM param) {
-    wchar_t name[16] = {};
-    GetClassNameW(child, name, 16);
-    if (_wcsicmp(name, L"Static") == 0 && !TextOf(child).empty()) *reinterpret_cast<std::wstring*>(param) = TextOf(child);
+// An allocation failure here ends the demo rather than unwinding through
+// the window enumeration.
+BOOL CALLBACK FindStaticText(HWND child, LPARAM param) noexcept {
+    if (_wcsicmp(popup::ClassName(child).c_str(), L"Static") != 0) return TRUE;
+    std::wstring text = popup::WindowText(child);
+    if (!text.empty()) *reinterpret_cast<std::wstring*>(param) = std::move(text);
     return TRUE;
 }
 

@@ -173,30 +173,6 @@ HeldInput::~HeldInput() {
     PumpMessages(2000, [this] { return !KeyIsDown(key_); });
 }
 
-std::vector<TreeEntry> ReadTree(HWND tree) {
-    std::vector<TreeEntry> entries;
-    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-    while (item) {
-        wchar_t text[260] = {};
-        TVITEMW query = {};
-        query.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
-        query.hItem = item;
-        query.pszText = text;
-        query.cchTextMax = 260;
-        TreeEntry entry;
-        entry.item = item;
-        if (SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query))) {
-            entry.text = query.pszText ? query.pszText : L"";
-            entry.image = query.iImage;
-            entry.selectedImage = query.iSelectedImage;
-            entry.data = query.lParam;
-        }
-        entries.push_back(entry);
-        item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
-    }
-    return entries;
-}
-
 KeyReadWatch::KeyReadWatch(DWORD dialogThread) {
     watchEvent.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     hook_ = SetWindowsHookExW(WH_GETMESSAGE, &GetMessageHook, nullptr, dialogThread);
@@ -271,14 +247,6 @@ bool IconIsAlive(HICON icon) {
     if (info.hbmColor) DeleteObject(info.hbmColor);
     if (info.hbmMask) DeleteObject(info.hbmMask);
     return true;
-}
-
-void SendTreeDoubleClick(HWND dialog, HWND tree) {
-    NMHDR header = {};
-    header.hwndFrom = tree;
-    header.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(tree));
-    header.code = NM_DBLCLK;
-    SendMessageW(dialog, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
 }
 
 RegisteredBrowser::RegisteredBrowser(Htm htm, const std::wstring& commandLine, DWORD valueType) {

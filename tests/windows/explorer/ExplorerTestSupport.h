@@ -70,15 +70,8 @@ private:
 // Sends a key press or release as input to the display.
 bool SendKey(WORD virtualKey, bool up);
 
-// One root item of a tree view as the user sees it.
-struct TreeEntry {
-    HTREEITEM item = nullptr;
-    std::wstring text;
-    int image = -1;
-    int selectedImage = -1;
-    LPARAM data = 0;
-};
-std::vector<TreeEntry> ReadTree(HWND tree);
+using popup::ReadTree;
+using popup::TreeEntry;
 
 // Lets a helper thread wait until the dialog's thread has read a key press
 // or release from its queue (GetKeyState in that thread then reports it).
@@ -153,8 +146,7 @@ private:
 // True while `icon` is a live icon handle.
 bool IconIsAlive(HICON icon);
 
-// Sends the WM_NOTIFY the tree sends its dialog when it is double-clicked.
-void SendTreeDoubleClick(HWND dialog, HWND tree);
+using popup::SendTreeDoubleClick;
 
 // Makes HKEY_CLASSES_ROOT's .htm point at a test class whose open command is
 // `commandLine`, stored with `valueType`; puts .htm back as it was at

@@ -148,17 +148,9 @@ void GuidDialog::AltChar(wchar_t character) const {
 
 void GuidDialog::CloseBox() const { PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
-std::wstring GuidDialog::ResultText() const {
-    wchar_t text[1024] = {};
-    GetDlgItemTextW(window_, 210, text, 1024);
-    return text;
-}
+std::wstring GuidDialog::ResultText() const { return popup::ItemText(window_, 210); }
 
-std::wstring GuidDialog::Title() const {
-    wchar_t text[256] = {};
-    GetWindowTextW(window_, text, 256);
-    return text;
-}
+std::wstring GuidDialog::Title() const { return popup::WindowText(window_); }
 
 int GuidDialog::CheckedFormat() const {
     int found = -1;

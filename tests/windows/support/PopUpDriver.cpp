@@ -52,7 +52,7 @@ LRESULT CALLBACK MessageTaken(int code, WPARAM wParam, LPARAM lParam) noexcept {
 }
 
 BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM found) noexcept {
-    wchar_t name[16] = {};
+    wchar_t name[16] = {};  // no allocation in a callback that must not throw
     GetClassNameW(window, name, 16);
     if (std::wcscmp(name, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
     *reinterpret_cast<HWND*>(found) = window;
@@ -140,26 +140,18 @@ bool WaitOnWindow(HWND window, const std::function<bool()>& condition, DWORD tim
     return watch.WaitUntil(condition, timeoutMs, nullptr, pump);
 }
 
-std::wstring ListItemText(HWND list, LRESULT index) {
-    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, index, 0);
-    if (length == LB_ERR) return {};
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const LRESULT copied = SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(copied == LB_ERR ? 0 : static_cast<size_t>(copied));
-    return text;
-}
-
-std::vector<std::wstring> ListItems(HWND list) {
-    std::vector<std::wstring> items;
-    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) items.push_back(ListItemText(list, i));
-    return items;
-}
-
 void PostKey(HWND window, UINT virtualKey) {
     const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)) << 16;
     PostMessageW(window, WM_KEYDOWN, virtualKey, scan | 1);
     PostMessageW(window, WM_KEYUP, virtualKey, scan | 1 | 0xC0000000u);
+}
+
+void SendTreeDoubleClick(HWND dialog, HWND tree) {
+    NMHDR header = {};
+    header.hwndFrom = tree;
+    header.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(tree));
+    header.code = NM_DBLCLK;
+    SendMessageW(dialog, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
 }
 
 // --- PopUpDriver ---

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "framework/UniqueHandle.h"
+#include "support/WindowContents.h"
 
 namespace velmora::popup {
 
@@ -59,14 +60,12 @@ private:
 bool WaitOnWindow(HWND window, const std::function<bool()>& condition, DWORD timeoutMs = kWaitMs,
                   bool pump = false);
 
-// The text of item `index` of a list box; empty when there is no such item.
-std::wstring ListItemText(HWND list, LRESULT index);
-// Every item of a list box, in list order.
-std::vector<std::wstring> ListItems(HWND list);
-
 // A key pressed and released, posted to `window` so that it passes through
 // the dialog's message loop.
 void PostKey(HWND window, UINT virtualKey);
+
+// Sends the WM_NOTIFY a tree view sends its dialog when it is double-clicked.
+void SendTreeDoubleClick(HWND dialog, HWND tree);
 
 // What became of the pop-up of one run.
 struct PopUpOutcome {

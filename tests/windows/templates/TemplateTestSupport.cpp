@@ -11,22 +11,14 @@ namespace velmora::test {
 
 namespace {
 
-std::wstring WindowText(HWND window) {
-    wchar_t text[1024] = {};
-    GetWindowTextW(window, text, 1024);
-    return text;
-}
+using popup::WindowText;
 
-std::wstring ClassOf(HWND window) {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
-BOOL CALLBACK RecordChild(HWND child, LPARAM param) {
+// An allocation failure here ends the test program rather than unwinding
+// through the window enumeration.
+BOOL CALLBACK RecordChild(HWND child, LPARAM param) noexcept {
     DialogSeen& seen = *reinterpret_cast<DialogSeen*>(param);
     if (!IsWindowVisible(child)) return TRUE;
-    const std::wstring kind = ClassOf(child);
+    const std::wstring kind = popup::ClassName(child);
     const LONG style = GetWindowLongW(child, GWL_STYLE);
     if (_wcsicmp(kind.c_str(), L"Button") == 0) {
         seen.buttons.push_back(WindowText(child));
