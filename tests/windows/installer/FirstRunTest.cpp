@@ -116,7 +116,8 @@ private:
 TEST_F(InstallerTest, HostLoadsTheAddInByProgIdAndInsertsFromTheStarterConfiguration) {
     InstallFolder folder(L"Velmora first run");
     ASSERT_TRUE(folder.Complete());
-    ASSERT_EQ(RunScript(folder.Install()).exitCode, 0);
+    const CapturedRun install = RunScript(folder.Install());
+    ASSERT_EQ(install.exitCode, 0) << install.output;
     {
         HostStandIn host;
         AddInByProgId addIn(host);
@@ -160,7 +161,8 @@ TEST_F(InstallerTest, HostLoadsTheAddInByProgIdAndInsertsFromTheStarterConfigura
         }
     }
     EXPECT_EQ(ReadFileBytes(config + L"\\GuidSet.ini").value_or("<missing>"), "0");
-    ASSERT_EQ(RunScript(folder.Uninstall()).exitCode, 0);
+    const CapturedRun uninstall = RunScript(folder.Uninstall());
+    ASSERT_EQ(uninstall.exitCode, 0) << uninstall.output;
 }
 
 }  // namespace
