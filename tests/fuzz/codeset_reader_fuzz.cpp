@@ -15,6 +15,7 @@ namespace {
 
 using velmora::CodeTemplateSet;
 using velmora::testing::Latin1;
+using velmora::testing::Repeated;
 using velmora::testing::MemoryTemplateFiles;
 using velmora::testing::ModelText;
 
@@ -80,12 +81,6 @@ void CheckInput(const std::string& extension, const std::string& raw) {
     int result = set.LoadForExtension(Latin1(extension));
     Check(result == (expected.empty() ? -2 : -1));
     Check(set.GetCount() == 0);
-}
-
-std::string Repeated(const std::string& unit, std::size_t size) {
-    std::string text;
-    while (text.size() < size) text += unit;
-    return text;
 }
 
 }  // namespace

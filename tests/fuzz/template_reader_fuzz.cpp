@@ -16,6 +16,7 @@ namespace {
 using velmora::CodeTemplateSet;
 using velmora::testing::MemoryTemplateFiles;
 using velmora::testing::ModelText;
+using velmora::testing::Repeated;
 
 struct Model {
     std::u16string name;
@@ -102,12 +103,6 @@ void CheckInput(const std::string& input) {
         const std::u16string_view shown = set.GetDisplayText(found);
         Check(shown == entry.displayText && shown.data()[shown.size()] == u'\0');
     }
-}
-
-std::string Repeated(const std::string& unit, std::size_t size) {
-    std::string text;
-    while (text.size() < size) text += unit;
-    return text;
 }
 
 }  // namespace

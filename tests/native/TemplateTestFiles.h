@@ -28,6 +28,14 @@ inline std::string TextModeBytes(std::string_view raw) {
     return text;
 }
 
+// `unit` repeated until the text is at least `size` bytes long: the large
+// inputs of the reader tests and fuzzers.
+inline std::string Repeated(const std::string& unit, std::size_t size) {
+    std::string text;
+    while (text.size() < size) text += unit;
+    return text;
+}
+
 // Widens each byte (ISO 8859-1): enough to tell every byte apart. The native
 // stand-in for an ANSI code page.
 inline std::u16string Latin1(std::string_view bytes) {

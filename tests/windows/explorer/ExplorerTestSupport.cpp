@@ -100,23 +100,23 @@ bool SetDefaultValue(const wchar_t* keyName, const std::wstring& value, DWORD ty
 
 ForegroundWindow::ForegroundWindow(bool activate) {
     RegisterPlainClass();
-    window_ = CreateWindowExW(WS_EX_TOPMOST, kWindowClass, L"Velmora test", WS_POPUP | WS_BORDER, 200, 200, 240, 160,
-                              nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    window_.reset(CreateWindowExW(WS_EX_TOPMOST, kWindowClass, L"Velmora test", WS_POPUP | WS_BORDER, 200, 200, 240, 160,
+                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
     if (!window_) return;
     if (!activate) {
-        ShowWindow(window_, SW_SHOWNOACTIVATE);
+        ShowWindow(window_.get(), SW_SHOWNOACTIVATE);
         PumpMessages(50);
         return;
     }
-    ShowWindow(window_, SW_SHOW);
-    SetForegroundWindow(window_);
-    SetFocus(window_);
+    ShowWindow(window_.get(), SW_SHOW);
+    SetForegroundWindow(window_.get());
+    SetFocus(window_.get());
     PumpMessages(100, [this] { return IsForeground(); });
     PumpMessages(100);  // lets the display's own focus events arrive
 }
 
 ForegroundWindow::~ForegroundWindow() {
-    if (window_) DestroyWindow(window_);
+    window_.reset();
     PumpMessages(20);
 }
 

@@ -38,11 +38,11 @@ public:
     ~ForegroundWindow();
     ForegroundWindow(const ForegroundWindow&) = delete;
     ForegroundWindow& operator=(const ForegroundWindow&) = delete;
-    HWND Handle() const { return window_; }
-    bool IsForeground() const { return window_ && GetForegroundWindow() == window_; }
+    HWND Handle() const { return window_.get(); }
+    bool IsForeground() const { return window_ && GetForegroundWindow() == window_.get(); }
 
 private:
-    HWND window_ = nullptr;
+    UniqueWindow window_;
 };
 
 // Reads the calling thread's queue for up to `milliseconds`, dispatching
