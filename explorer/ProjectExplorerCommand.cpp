@@ -10,6 +10,8 @@
 
 namespace velmora {
 
+using debuglog::CommandStopped;
+
 namespace {
 
 // "Open" shows a plain folder window, "explore" one with the folder tree.
@@ -21,27 +23,30 @@ const wchar_t* ChooseVerb() {
     return L"explore";
 }
 
-int Stopped(debuglog::Reason reason) {
-    debuglog::CommandStopped(L"ProjectExplorer", reason);
-    return -1;
-}
+constexpr wchar_t kCommand[] = L"ProjectExplorer";
 
 }  // namespace
 
 int Connect::ProjectExplorer() {
-    if (!host) return Stopped(L"not connected to the host");
+    if (!host) return CommandStopped(kCommand, L"not connected to the host");
     bool inBreakMode = false;
-    if (FAILED(hostops::IsInBreakMode(host.Get(), inBreakMode))) return Stopped(L"the debugger's mode cannot be read");
-    if (inBreakMode) return Stopped(L"the debugger is in break mode");
+    if (FAILED(hostops::IsInBreakMode(host.Get(), inBreakMode))) {
+        return CommandStopped(kCommand, L"the debugger's mode cannot be read");
+    }
+    if (inBreakMode) return CommandStopped(kCommand, L"the debugger is in break mode");
 
     Microsoft::WRL::ComPtr<IDispatch> solution;
-    if (FAILED(hostops::GetSolution(host.Get(), solution))) return Stopped(L"the host gives no solution");
+    if (FAILED(hostops::GetSolution(host.Get(), solution))) {
+        return CommandStopped(kCommand, L"the host gives no solution");
+    }
     bool open = false;
-    if (FAILED(hostops::GetSolutionIsOpen(solution.Get(), open))) return Stopped(L"the solution's state cannot be read");
-    if (!open) return Stopped(L"no solution is open");
+    if (FAILED(hostops::GetSolutionIsOpen(solution.Get(), open))) {
+        return CommandStopped(kCommand, L"the solution's state cannot be read");
+    }
+    if (!open) return CommandStopped(kCommand, L"no solution is open");
     UniqueBstr fullName;
     if (FAILED(hostops::GetSolutionFullName(solution.Get(), fullName))) {
-        return Stopped(L"the solution's file name cannot be read");
+        return CommandStopped(kCommand, L"the solution's file name cannot be read");
     }
 
     // The folder is the full name up to its last backslash. A name without
@@ -49,15 +54,13 @@ int Connect::ProjectExplorer() {
     std::wstring folder(fullName.get() ? fullName.get() : L"", SysStringLen(fullName.get()));
     std::wstring::size_type cut = folder.rfind(L'\\');
     if (cut == std::wstring::npos) {
-        debuglog::CommandStopped(L"ProjectExplorer", L"the solution's file name names no folder:", folder);
-        return -1;
+        return CommandStopped(kCommand, L"the solution's file name names no folder:", folder);
     }
     folder.erase(cut);
 
     DWORD attributes = GetFileAttributesW(folder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        debuglog::CommandStopped(L"ProjectExplorer", L"the solution's folder is not there:", folder);
-        return -1;
+        return CommandStopped(kCommand, L"the solution's folder is not there:", folder);
     }
 
     SHELLEXECUTEINFOW request = {};

@@ -10,13 +10,15 @@
 
 namespace velmora::explorer {
 
+using debuglog::CommandStopped;
+
 namespace {
 
 constexpr int kIconSize = 16;
 constexpr int kImageListCapacity = 64;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
-void Stopped(debuglog::Reason reason) { debuglog::CommandStopped(L"ProjectExplorerSp", reason); }
+constexpr wchar_t kCommand[] = L"ProjectExplorerSp";
 
 }  // namespace
 
@@ -29,7 +31,7 @@ INT_PTR SpecialFolderPicker::OnInitDialog(LPARAM) {
     // An unmasked list: the icons are drawn onto its white background.
     imageList_.reset(ImageList_Create(kIconSize, kIconSize, ILC_COLOR8, kImageListCapacity, kImageListCapacity));
     if (!imageList_) {
-        Stopped(L"the icon list cannot be made");
+        CommandStopped(kCommand, L"the icon list cannot be made");
         Close();
         return TRUE;
     }
@@ -39,7 +41,7 @@ INT_PTR SpecialFolderPicker::OnInitDialog(LPARAM) {
     for (int number = 0; number < kSpecialFolderCount; ++number) {
         if (!IsOfferedFolder(number)) continue;
         if (!AddEntry(number)) {
-            Stopped(L"a folder cannot be added to the list");
+            CommandStopped(kCommand, L"a folder cannot be added to the list");
             Close();
             break;
         }
@@ -109,7 +111,7 @@ void SpecialFolderPicker::OpenSelectedEntry() {
     request.lpVerb = KeyIsDown(VK_SHIFT) ? L"Open" : L"explore";
     OpenTarget target;
     if (!FindOpenTarget(number, target)) {
-        Stopped(L"the chosen folder has nothing to open");
+        CommandStopped(kCommand, L"the chosen folder has nothing to open");
         return;
     }
     if (target.verb) request.lpVerb = target.verb;

@@ -6,35 +6,29 @@
 
 namespace velmora {
 
-namespace {
-int Stopped(const wchar_t* command, debuglog::Reason reason) {
-    debuglog::CommandStopped(command, reason);
-    return -1;
-}
-}  // namespace
+using debuglog::CommandStopped;
 
 int Connect::InsertGUID() {
     const wchar_t* const command = L"InsertGUID";
-    if (!host) return Stopped(command, L"not connected to the host");
+    if (!host) return CommandStopped(command, L"not connected to the host");
     // A store that does not open ends the command and leaves the format in
     // memory as it was, so that the GUID dialog still opens on a real format.
     int format = ReadGuidSet();
     if (format < 0) {
-        debuglog::CommandStopped(command, L"GuidSet.ini cannot be opened:", config::FilePath(L"GuidSet.ini"));
-        return -1;
+        return CommandStopped(command, L"GuidSet.ini cannot be opened:", config::FilePath(L"GuidSet.ini"));
     }
     guidFormat = format;
-    if (MakeGuidText(GUID_NULL) != 0) return Stopped(command, L"no GUID text could be made");
+    if (MakeGuidText(GUID_NULL) != 0) return CommandStopped(command, L"no GUID text could be made");
     debuglog::Reason whyNot = nullptr;
-    if (InsertText(&whyNot) != 0) return Stopped(command, whyNot);
+    if (InsertText(&whyNot) != 0) return CommandStopped(command, whyNot);
     return 0;
 }
 
 int Connect::InsertOldGUID() {
     const wchar_t* const command = L"InsertOldGUID";
-    if (!host) return Stopped(command, L"not connected to the host");
+    if (!host) return CommandStopped(command, L"not connected to the host");
     debuglog::Reason whyNot = nullptr;
-    if (InsertText(&whyNot) != 0) return Stopped(command, whyNot);
+    if (InsertText(&whyNot) != 0) return CommandStopped(command, whyNot);
     return 0;
 }
 

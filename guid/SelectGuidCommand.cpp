@@ -7,11 +7,10 @@
 
 namespace velmora {
 
+using debuglog::CommandStopped;
+
 namespace {
-int Stopped(debuglog::Reason reason) {
-    debuglog::CommandStopped(L"SelectGUID", reason);
-    return -1;
-}
+constexpr wchar_t kCommand[] = L"SelectGUID";
 
 // Why the dialog ended without the paste button.
 debuglog::Reason DialogEndReason(const GuidSelectDialog& dialog, INT_PTR code) {
@@ -23,12 +22,11 @@ debuglog::Reason DialogEndReason(const GuidSelectDialog& dialog, INT_PTR code) {
 }  // namespace
 
 int Connect::SelectGUID() {
-    if (!host) return Stopped(L"not connected to the host");
+    if (!host) return CommandStopped(kCommand, L"not connected to the host");
     // The store must open, although the dialog starts from the format in
     // memory, not from the one read.
     if (ReadGuidSet() < 0) {
-        debuglog::CommandStopped(L"SelectGUID", L"GuidSet.ini cannot be opened:", config::FilePath(L"GuidSet.ini"));
-        return -1;
+        return CommandStopped(kCommand, L"GuidSet.ini cannot be opened:", config::FilePath(L"GuidSet.ini"));
     }
 
     GuidSelectDialog dialog(guidFormat);
@@ -36,21 +34,20 @@ int Connect::SelectGUID() {
     // itself because no GUID could be made, one whose handler failed and one
     // that could not be shown at all change nothing.
     const INT_PTR code = dialog.DoModal();
-    if (code != IDOK) return Stopped(DialogEndReason(dialog, code));
+    if (code != IDOK) return CommandStopped(kCommand, DialogEndReason(dialog, code));
     int format = -1;
     GUID chosen = GUID_NULL;
     dialog.GetResult(format, chosen);
-    if (format < 0) return Stopped(L"the GUID dialog was closed without pasting");
+    if (format < 0) return CommandStopped(kCommand, L"the GUID dialog was closed without pasting");
 
     guidFormat = format;
-    if (MakeGuidText(chosen) != 0) return Stopped(L"no GUID text could be made");
+    if (MakeGuidText(chosen) != 0) return CommandStopped(kCommand, L"no GUID text could be made");
     // A refused insertion leaves the store as it was; the rendered text stays
     // for InsertOldGUID.
     debuglog::Reason whyNot = nullptr;
-    if (InsertText(&whyNot) != 0) return Stopped(whyNot);
+    if (InsertText(&whyNot) != 0) return CommandStopped(kCommand, whyNot);
     if (WriteGuidSet() != 0) {
-        debuglog::CommandStopped(L"SelectGUID", L"GuidSet.ini cannot be written:", config::FilePath(L"GuidSet.ini"));
-        return -1;
+        return CommandStopped(kCommand, L"GuidSet.ini cannot be written:", config::FilePath(L"GuidSet.ini"));
     }
     return 0;
 }

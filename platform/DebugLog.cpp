@@ -44,10 +44,14 @@ void Write(const wchar_t* command, Reason reason, const std::wstring_view* detai
 
 }  // namespace
 
-void CommandStopped(const wchar_t* command, Reason reason) noexcept { Write(command, reason, nullptr); }
+int CommandStopped(const wchar_t* command, Reason reason) noexcept {
+    Write(command, reason, nullptr);
+    return -1;
+}
 
-void CommandStopped(const wchar_t* command, Reason reason, std::wstring_view detail) noexcept {
+int CommandStopped(const wchar_t* command, Reason reason, std::wstring_view detail) noexcept {
     Write(command, reason, &detail);
+    return -1;
 }
 
 }  // namespace velmora::debuglog

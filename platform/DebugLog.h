@@ -12,10 +12,15 @@ namespace velmora::debuglog {
 using Reason = const wchar_t*;
 
 // Writes "Velmora: <command>: <reason>". Allocates nothing and never throws;
-// a line longer than the buffer is cut.
-void CommandStopped(const wchar_t* command, Reason reason) noexcept;
+// a line longer than the buffer is cut. Gives -1, the result of a command
+// that stopped, so that a command can `return CommandStopped(...)`.
+int CommandStopped(const wchar_t* command, Reason reason) noexcept;
 // The same with `detail` (a path, an extension) after the reason, in quotes.
-void CommandStopped(const wchar_t* command, Reason reason, std::wstring_view detail) noexcept;
+int CommandStopped(const wchar_t* command, Reason reason, std::wstring_view detail) noexcept;
+inline int CommandStopped(const wchar_t* command, Reason reason, std::u16string_view detail) noexcept {
+    return CommandStopped(command, reason,
+                          std::wstring_view(reinterpret_cast<const wchar_t*>(detail.data()), detail.size()));
+}
 
 // Stores `reason` where an optional out-parameter points.
 inline void Tell(Reason* whyNot, Reason reason) noexcept {

@@ -16,57 +16,54 @@
 
 namespace velmora {
 
+using debuglog::CommandStopped;
+
 namespace {
 const wchar_t kReadFailureText[] = L"テンプレートファイルの読込みに失敗しました";
 const wchar_t kReadFailureCaption[] = L"Code Template";
 
-int Stopped(debuglog::Reason reason) {
-    debuglog::CommandStopped(L"CodeTemplate", reason);
-    return -1;
-}
-
-int Stopped(debuglog::Reason reason, const std::u16string& detail) {
-    debuglog::CommandStopped(L"CodeTemplate", reason,
-                             std::wstring_view(reinterpret_cast<const wchar_t*>(detail.data()), detail.size()));
-    return -1;
-}
+constexpr wchar_t kCommand[] = L"CodeTemplate";
 
 // Why LoadForExtension gave -1 or -2.
 int LoadStopped(const TracedTemplateSet& templates, int loaded, const WindowsTemplateFiles& files,
                 const std::u16string& extension) {
-    if (loaded == -2) return Stopped(L"no template file serves extension", extension);
-    if (templates.OverBudget()) return Stopped(L"the template files that serve the document hold more than 32 MB");
+    if (loaded == -2) return CommandStopped(kCommand, L"no template file serves extension", extension);
+    if (templates.OverBudget()) {
+        return CommandStopped(kCommand, L"the template files that serve the document hold more than 32 MB");
+    }
     switch (templates.unreadable) {
     case TracedTemplateSet::Unreadable::SetFile:
-        return Stopped(L"CodeSet.ini cannot be opened:", files.SetFilePath());
+        return CommandStopped(kCommand, L"CodeSet.ini cannot be opened:", files.SetFilePath());
     case TracedTemplateSet::Unreadable::TemplateFile:
-        return Stopped(L"a template file cannot be opened:", templates.unreadablePath);
+        return CommandStopped(kCommand, L"a template file cannot be opened:", templates.unreadablePath);
     case TracedTemplateSet::Unreadable::None:
         break;
     }
-    return Stopped(L"the template files cannot be read");
+    return CommandStopped(kCommand, L"the template files cannot be read");
 }
 }  // namespace
 
 int Connect::CodeTemplate() {
-    if (!host) return Stopped(L"not connected to the host");
+    if (!host) return CommandStopped(kCommand, L"not connected to the host");
     bool inBreakMode = false;
-    if (FAILED(hostops::IsInBreakMode(host.Get(), inBreakMode))) return Stopped(L"the debugger's mode cannot be read");
-    if (inBreakMode) return Stopped(L"the debugger is in break mode");
+    if (FAILED(hostops::IsInBreakMode(host.Get(), inBreakMode))) {
+        return CommandStopped(kCommand, L"the debugger's mode cannot be read");
+    }
+    if (inBreakMode) return CommandStopped(kCommand, L"the debugger is in break mode");
 
     hostops::EditableSelection target;
     debuglog::Reason whyNot = nullptr;
-    if (!hostops::FindEditableSelection(host.Get(), target, &whyNot)) return Stopped(whyNot);
+    if (!hostops::FindEditableSelection(host.Get(), target, &whyNot)) return CommandStopped(kCommand, whyNot);
     long column = 0;
     if (FAILED(hostops::GetAnchorDisplayColumn(target.selection.Get(), column))) {
-        return Stopped(L"the caret's column cannot be read");
+        return CommandStopped(kCommand, L"the caret's column cannot be read");
     }
 
     std::u16string extension;
     {
         UniqueBstr name;
         if (FAILED(hostops::GetDocumentName(target.document.Get(), name))) {
-            return Stopped(L"the document's name cannot be read");
+            return CommandStopped(kCommand, L"the document's name cannot be read");
         }
         extension = ExtensionOf(std::u16string(reinterpret_cast<const char16_t*>(name.get()), SysStringLen(name.get())));
     }
@@ -80,15 +77,17 @@ int Connect::CodeTemplate() {
     TemplatePickerDialog picker;
     picker.templateSet = &templates;
     picker.DoModal();
-    if (picker.Failed()) return Stopped(L"the pick list ended on an internal error");
-    if (!picker.WasShown()) return Stopped(L"the pick list cannot be shown");
-    if (picker.chosenIndex == -1) return Stopped(L"the pick list was closed without a choice");
+    if (picker.Failed()) return CommandStopped(kCommand, L"the pick list ended on an internal error");
+    if (!picker.WasShown()) return CommandStopped(kCommand, L"the pick list cannot be shown");
+    if (picker.chosenIndex == -1) return CommandStopped(kCommand, L"the pick list was closed without a choice");
 
     TemplateEntry chosen;
-    if (templates.GetEntry(picker.chosenIndex, chosen) != 0) return Stopped(L"the chosen item matches no template");
+    if (templates.GetEntry(picker.chosenIndex, chosen) != 0) {
+        return CommandStopped(kCommand, L"the chosen item matches no template");
+    }
     const std::u16string text = BuildInsertionText(chosen.lines, column);
     if (PasteText(target.selection.Get(), reinterpret_cast<const wchar_t*>(text.c_str()), text.size(), &whyNot) != 0) {
-        return Stopped(whyNot);
+        return CommandStopped(kCommand, whyNot);
     }
     return 0;
 }

@@ -19,7 +19,9 @@
 #include "addin/Connect.h"
 #include "support/DebugOutputCapture.h"
 #include "templates/CodeTemplateSet.h"
+#include "templates/WindowsTemplateFiles.h"
 #include "support/HostFixture.h"
+#include "tests/native/TemplateTestFiles.h"
 #include "tests/windows/templates/TemplateTestSupport.h"
 
 namespace velmora::test {
@@ -593,13 +595,7 @@ std::string Encoded(const std::wstring& text, UINT codePage) {
     return bytes;
 }
 std::string Utf16WithMark(const std::wstring& text, bool bigEndian) {
-    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (wchar_t unit : text) {
-        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
-        bytes += bigEndian ? high : low;
-        bytes += bigEndian ? low : high;
-    }
-    return bytes;
+    return velmora::testing::Utf16Of(ToU16(text), bigEndian);
 }
 
 TEST_F(CodeTemplateTest, TemplatesReadAlikeInEveryEncoding) {
