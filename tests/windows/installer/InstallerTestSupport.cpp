@@ -6,6 +6,7 @@
 #include <wrl/client.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -92,7 +93,19 @@ CapturedRun RunScript(const std::wstring& script, Quoting quoting) {
     options.currentFolder = systemFolder;
     options.errorsIntoOutput = true;
     options.timeoutMs = 120000;
-    return RunCapturing(commandLine, options);
+    // Under heavy load Wine's cmd.exe now and then fails to start a program
+    // it has found (here regsvr32 or reg) and says it does not know the
+    // command. That is the test machine's fault, not the script's; the
+    // scripts are made to be run again, so such a run is repeated, twice at
+    // the most, and said so on the test's output.
+    constexpr char kLaunchFailure[] = "Can't recognize '";
+    CapturedRun run = RunCapturing(commandLine, options);
+    for (int retry = 0; retry < 2 && run.output.find(kLaunchFailure) != std::string::npos; ++retry) {
+        std::fprintf(stderr, "RunScript: cmd.exe could not start a program, running the script again:\n%s\n",
+                     run.output.c_str());
+        run = RunCapturing(commandLine, options);
+    }
+    return run;
 }
 
 // ---------------------------------------------------------------------------
