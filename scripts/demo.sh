@@ -32,13 +32,13 @@ echo "registered: $("${env_cmd[@]}" reg query 'HKCR\Velmora.Connect\CLSID' /ve 2
 
 # Sample configuration for the template and GUID commands, if the repository has one.
 appdata_unix="$demo_dir/wineprefix/drive_c/users/$(whoami)/AppData/Roaming/Orinth/Velmora"
-if [ -d "$root/samples" ]; then
+if [ -d "$root/testbed/demo/sample-config" ]; then
   mkdir -p "$appdata_unix"
-  cp -r "$root/samples/." "$appdata_unix/"
+  cp -r "$root/testbed/demo/sample-config/." "$appdata_unix/"
 fi
 
 VELMORA_SCREENSHOT_DIR=$(to_windows "$demo_dir") \
-  "${env_cmd[@]}" "$(to_windows "$root/build/$build/host/velmora-host.exe")" "$@"
+  "${env_cmd[@]}" "$(to_windows "$root/build/$build/testbed/velmora-host.exe")" "$@"
 
 # The configuration checker, beside the DLL: once on the sample configuration,
 # once on one with a mistake of each kind it finds. It writes its listing to
@@ -55,14 +55,14 @@ echo
 echo "== velmora-config, sample configuration"
 run_checker
 echo
-echo "== velmora-config, a broken configuration (host/demo/broken-config)"
+echo "== velmora-config, a broken configuration (testbed/demo/broken-config)"
 rm -rf "$appdata_unix"
 mkdir -p "$appdata_unix"
-cp "$root/host/demo/broken-config/"* "$appdata_unix/"
+cp "$root/testbed/demo/broken-config/"* "$appdata_unix/"
 run_checker
 echo
 echo "== velmora-config cs, the same broken configuration"
 run_checker cs
 rm -rf "$appdata_unix"
 mkdir -p "$appdata_unix"
-cp -r "$root/samples/." "$appdata_unix/"
+cp -r "$root/testbed/demo/sample-config/." "$appdata_unix/"

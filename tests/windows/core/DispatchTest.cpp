@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "support/HostFixture.h"
-#include "support/TestEnvironment.h"
+#include "testbed/fixtures/TestEnvironment.h"
 
 namespace velmora::test {
 namespace {

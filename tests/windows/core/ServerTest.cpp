@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/DteInterfaces.h"
-#include "support/TestEnvironment.h"
+#include "testbed/fixtures/TestEnvironment.h"
 
 namespace velmora::test {
 namespace {

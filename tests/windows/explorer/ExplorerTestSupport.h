@@ -13,10 +13,10 @@
 
 #include <memory>
 
-#include "host/ImportPatch.h"
-#include "host/ShellLaunchRecorder.h"
+#include "testbed/host/ImportPatch.h"
+#include "testbed/host/ShellLaunchRecorder.h"
 #include "platform/KeyState.h"
-#include "support/PopUpDriver.h"
+#include "testbed/fixtures/PopUpDriver.h"
 
 namespace velmora::test {
 

@@ -15,7 +15,7 @@
 #include "addin/Connect.h"
 #include "support/DebugOutputCapture.h"
 #include "support/HostFixture.h"
-#include "support/TestEnvironment.h"
+#include "testbed/fixtures/TestEnvironment.h"
 
 namespace velmora::test {
 namespace {

@@ -16,7 +16,7 @@
 #include "resources/resource.h"
 #include "support/DialogTemplate.h"
 #include "support/HostFixture.h"
-#include "support/TestEnvironment.h"
+#include "testbed/fixtures/TestEnvironment.h"
 
 namespace velmora::test {
 namespace {

@@ -11,7 +11,7 @@
 #include "guid/GuidStore.h"
 #include "guid/GuidTestSupport.h"
 #include "support/HostFixture.h"
-#include "support/UnixCommand.h"
+#include "testbed/fixtures/UnixCommand.h"
 
 namespace velmora::test {
 namespace {

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "host/ImportPatch.h"
-#include "support/ConfigFolderFiles.h"
-#include "support/PopUpDriver.h"
-#include "support/TestEnvironment.h"
+#include "testbed/host/ImportPatch.h"
+#include "testbed/fixtures/ConfigFolderFiles.h"
+#include "testbed/fixtures/PopUpDriver.h"
+#include "testbed/fixtures/TestEnvironment.h"
 
 namespace velmora::test {
 

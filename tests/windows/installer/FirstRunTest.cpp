@@ -15,7 +15,7 @@
 #include "platform/DteInterfaces.h"
 #include "resources/resource.h"
 #include "support/HostFixture.h"
-#include "support/PopUpDriver.h"
+#include "testbed/fixtures/PopUpDriver.h"
 
 namespace velmora::test {
 namespace {

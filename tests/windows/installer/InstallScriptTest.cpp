@@ -17,7 +17,7 @@
 #include "InstallerTestSupport.h"
 #include "platform/DteInterfaces.h"
 #include "support/HostFixture.h"
-#include "support/TestEnvironment.h"
+#include "testbed/fixtures/TestEnvironment.h"
 #include "templates/CodeTemplateSet.h"
 #include "tests/native/TemplateTestFiles.h"
 #include "templates/WindowsTemplateFiles.h"

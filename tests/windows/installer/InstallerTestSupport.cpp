@@ -14,9 +14,9 @@
 
 #include "framework/UniqueHandle.h"
 #include "platform/DteInterfaces.h"
-#include "support/ConfigFolderFiles.h"
+#include "testbed/fixtures/ConfigFolderFiles.h"
 #include "support/HostFixture.h"
-#include "support/TestEnvironment.h"
+#include "testbed/fixtures/TestEnvironment.h"
 
 namespace velmora::test {
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "support/RegistrySnapshot.h"
-#include "support/TestEnvironment.h"
+#include "testbed/fixtures/TestEnvironment.h"
 
 namespace velmora::test {
 

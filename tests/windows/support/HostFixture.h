@@ -10,8 +10,8 @@
 
 #include <string>
 
-#include "host/ClipboardText.h"
-#include "host/HostStandIn.h"
+#include "testbed/host/ClipboardText.h"
+#include "testbed/host/HostStandIn.h"
 #include "platform/DteInterfaces.h"
 
 namespace velmora {

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/ImportPatch.h"
+#include "testbed/host/ImportPatch.h"
 
 #include <psapi.h>
 

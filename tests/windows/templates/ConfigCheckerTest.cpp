@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "support/HostFixture.h"
-#include "support/TestEnvironment.h"
+#include "testbed/fixtures/TestEnvironment.h"
 #include "tests/windows/templates/TemplateTestSupport.h"
 
 namespace velmora::test {

@@ -20,7 +20,7 @@
 
 #include "addin/Connect.h"
 #include "explorer/SpecialFolderTable.h"
-#include "host/ImportPatch.h"
+#include "testbed/host/ImportPatch.h"
 #include "resources/resource.h"
 #include "support/HostFixture.h"
 #include "tests/windows/templates/TemplateTestSupport.h"

@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "support/HostFixture.h"
-#include "support/TestEnvironment.h"
+#include "testbed/fixtures/TestEnvironment.h"
 #include "templates/CodeTemplateSet.h"
 #include "templates/WindowsTemplateFiles.h"
 #include "tests/native/TemplateTestFiles.h"
@@ -132,7 +132,7 @@ namespace {
 std::string ReadSample(const std::string& name) {
     const char* source = std::getenv("VELMORA_SOURCE_DIR");
     if (!source) return {};
-    const std::wstring path = WindowsPathOf(std::string(source) + "/samples/" + name);
+    const std::wstring path = WindowsPathOf(std::string(source) + "/testbed/demo/sample-config/" + name);
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return {};
     std::string bytes;

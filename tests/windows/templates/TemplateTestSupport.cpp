@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "host/ClipboardText.h"
+#include "testbed/host/ClipboardText.h"
 #include "resources/resource.h"
 
 namespace velmora::test {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "support/ConfigFolderFiles.h"
-#include "support/PopUpDriver.h"
+#include "testbed/fixtures/ConfigFolderFiles.h"
+#include "testbed/fixtures/PopUpDriver.h"
 
 namespace velmora::test {
 

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "host/HostStandIn.h"
+#include "testbed/host/HostStandIn.h"
 #include "platform/DteInterfaces.h"
 
 namespace velmora::demo {

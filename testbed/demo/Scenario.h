@@ -13,8 +13,8 @@
 
 #include <vector>
 
-#include "host/HostStandIn.h"
-#include "host/demo/Report.h"
+#include "testbed/host/HostStandIn.h"
+#include "testbed/demo/Report.h"
 #include "platform/DteInterfaces.h"
 
 namespace velmora::demo {

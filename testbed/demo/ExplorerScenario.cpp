@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "host/ShellLaunchRecorder.h"
-#include "host/demo/Scenario.h"
-#include "host/demo/Screenshot.h"
-#include "support/PopUpDriver.h"
+#include "testbed/host/ShellLaunchRecorder.h"
+#include "testbed/demo/Scenario.h"
+#include "testbed/demo/Screenshot.h"
+#include "testbed/fixtures/PopUpDriver.h"
 
 namespace velmora::demo {
 namespace {

@@ -1,4 +1,4 @@
-#include "host/demo/Screenshot.h"
+#include "testbed/demo/Screenshot.h"
 
 #include <objbase.h>
 #include <wincodec.h>
@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "framework/UniqueHandle.h"
-#include "support/ScreenCapture.h"
+#include "testbed/fixtures/ScreenCapture.h"
 
 namespace velmora::demo {
 

@@ -1,4 +1,4 @@
-#include "host/ShellLaunchRecorder.h"
+#include "testbed/host/ShellLaunchRecorder.h"
 
 namespace velmora::host {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "host/ClipboardText.h"
-#include "host/demo/Scenario.h"
-#include "host/demo/Screenshot.h"
-#include "support/PopUpDriver.h"
+#include "testbed/host/ClipboardText.h"
+#include "testbed/demo/Scenario.h"
+#include "testbed/demo/Screenshot.h"
+#include "testbed/fixtures/PopUpDriver.h"
 
 namespace velmora::demo {
 namespace {

@@ -1,4 +1,4 @@
-#include "host/demo/Report.h"
+#include "testbed/demo/Report.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "framework/UniqueHandle.h"
-#include "host/ClipboardText.h"
+#include "testbed/host/ClipboardText.h"
 
 namespace velmora::demo {
 

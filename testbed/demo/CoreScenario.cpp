@@ -2,8 +2,8 @@
 // statuses in four host states, and one insertion through the clipboard.
 #include <string>
 
-#include "host/ClipboardText.h"
-#include "host/demo/Scenario.h"
+#include "testbed/host/ClipboardText.h"
+#include "testbed/demo/Scenario.h"
 
 namespace velmora::demo {
 namespace {

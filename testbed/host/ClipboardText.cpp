@@ -1,4 +1,4 @@
-#include "host/ClipboardText.h"
+#include "testbed/host/ClipboardText.h"
 
 #include <cstring>
 

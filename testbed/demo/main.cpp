@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "host/HostStandIn.h"
-#include "host/demo/Report.h"
-#include "host/demo/Scenario.h"
+#include "testbed/host/HostStandIn.h"
+#include "testbed/demo/Report.h"
+#include "testbed/demo/Scenario.h"
 #include "platform/DteInterfaces.h"
 
 namespace {

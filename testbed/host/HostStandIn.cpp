@@ -1,10 +1,10 @@
-#include "host/HostStandIn.h"
+#include "testbed/host/HostStandIn.h"
 
 #include <algorithm>
 #include <stdexcept>
 #include <utility>
 
-#include "host/ClipboardText.h"
+#include "testbed/host/ClipboardText.h"
 #include "platform/DteInterfaces.h"
 
 namespace velmora::host {

@@ -1,4 +1,4 @@
-#include "host/ImportPatch.h"
+#include "testbed/host/ImportPatch.h"
 
 #include <cstring>
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "host/demo/Report.h"
+#include "testbed/demo/Report.h"
 
 namespace velmora::demo {
 

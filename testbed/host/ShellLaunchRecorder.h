@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host/ImportPatch.h"
+#include "testbed/host/ImportPatch.h"
 
 namespace velmora::host {
 

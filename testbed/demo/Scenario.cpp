@@ -1,4 +1,4 @@
-#include "host/demo/Scenario.h"
+#include "testbed/demo/Scenario.h"
 
 #include <algorithm>
 
