@@ -208,9 +208,8 @@ int CodeTemplateSet::TrimSpaces(std::u16string_view& text) const {
     return 0;
 }
 
-bool CodeTemplateSet::OpensTemplate(std::u16string_view line, std::size_t& open, std::u16string_view& name,
-                                    std::u16string_view& description) const {
-    if (!IsHeaderLine(line)) return false;
+bool CodeTemplateSet::CutHeader(std::u16string_view line, std::size_t& open, std::u16string_view& name,
+                                std::u16string_view& description) const {
     // The marks the header test found, unless it was told another line.
     const HeaderMarks marks = lastHeader_.line == line.data() && lastHeader_.size == line.size()
                                   ? lastHeader_.marks
@@ -252,17 +251,18 @@ int CodeTemplateSet::ReadTemplateFile(const std::u16string& path) {
     // file, are told to the header test as such, which then need not search.
     textfile::LineCursor lines(text, u'[');
     textfile::TextLine line;
-    if (observer_) observer_->TemplateFileOpened(path);
+    TemplateReadObserver* const observer = observer_;
+    if (observer) observer->TemplateFileOpened(path);
     while (lines.Next(line)) {
         bracketFree_ = line.watched ? std::u16string_view() : line.text;
         std::size_t open = 0;
         std::u16string_view name;
         std::u16string_view description;
-        if (!OpensTemplate(line.text, open, name, description)) {
-            if (observer_) observer_->TemplateLine(line.number, line.text);
+        if (!IsHeaderLine(line.text) || !CutHeader(line.text, open, name, description)) {
+            if (observer) observer->TemplateLine(line.number, line.text);
             continue;
         }
-        if (observer_) observer_->TemplateHeader(line.number, line.text, open, name);
+        if (observer) observer->TemplateHeader(line.number, line.text, open, name);
         // The header line becomes the display text: the name moves to its
         // start and the description to two units after the name, both only
         // ever to the left; the width comes once the whole file is read.

@@ -121,10 +121,10 @@ private:
     bool FitsTheBudget(const std::vector<std::u16string>& paths, std::uint64_t& bytes) const;
     bool BuildDisplayTexts(std::size_t from, std::size_t firstNew, const std::vector<std::uint32_t>& newRooms,
                            std::size_t width);
-    // Whether a line of a template file opens a template: then where its
-    // "[" stands, and its name and description, trimmed.
-    bool OpensTemplate(std::u16string_view line, std::size_t& open, std::u16string_view& name,
-                       std::u16string_view& description) const;
+    // Whether a line the header test took opens a template: then where its
+    // "[" stands, and its name and description, trimmed, neither empty.
+    bool CutHeader(std::u16string_view line, std::size_t& open, std::u16string_view& name,
+                   std::u16string_view& description) const;
     std::u16string_view DisplayText(const Entry& entry) const;
     const char16_t* DisplayData(const Entry& entry) const;
     const File& FileOf(const Entry& entry) const;
