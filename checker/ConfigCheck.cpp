@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "templates/CodeTemplateSet.h"
-#include "textfile/LineCursor.h"
 
 namespace velmora::checker {
 
@@ -68,15 +67,16 @@ std::vector<NamedExtension> NamedExtensions(const std::vector<SetEntry>& entries
 
 // A template name listed a second time for one extension: warned once, at
 // the later header, whichever extension shows it first.
-void FindDuplicateNames(const ConfigReport& report, const std::map<std::u16string, std::vector<HeaderAt>>& headers,
-                        std::vector<Warning>& warnings) {
+void FindDuplicateNames(const ConfigReport& report, std::vector<Warning>& warnings) {
+    std::map<std::u16string, const std::vector<HeaderAt>*> headers;
+    for (const TemplateFileState& file : report.templateFiles) headers.emplace(file.name, &file.headers);
     std::set<std::pair<std::u16string, std::size_t>> reported;
     for (const ExtensionListing& listing : report.extensions) {
         std::map<std::u16string, std::pair<std::u16string, std::size_t>> firstSeen;
         for (const std::u16string& file : listing.files) {
             const auto found = headers.find(file);
             if (found == headers.end()) continue;
-            for (const HeaderAt& header : found->second) {
+            for (const HeaderAt& header : *found->second) {
                 const auto [first, isNew] = firstSeen.emplace(header.name, std::make_pair(file, header.line));
                 if (isNew || !reported.emplace(file, header.line).second) continue;
                 warnings.push_back({Finding::DuplicateTemplateName, file, header.line, header.name,
@@ -122,17 +122,6 @@ void SortByFileAndLine(const ConfigReport& report, std::vector<Warning>& warning
 
 }  // namespace
 
-bool ReadDecodedLines(const TemplateFileAccess& files, const std::u16string& path,
-                      std::vector<std::u16string>& lines) {
-    std::u16string text;
-    if (ReadConfigText(files, path, CodeTemplateSet::kByteBudget, text) != textfile::ReadResult::Read) return false;
-    lines.clear();
-    textfile::LineCursor cursor(text);
-    textfile::TextLine line;
-    while (cursor.Next(line)) lines.emplace_back(line.text);
-    return true;
-}
-
 ExtensionListing ListForExtension(const TemplateFileAccess& files, const std::u16string& extension) {
     ExtensionListing listing;
     listing.extension = extension;
@@ -171,25 +160,18 @@ std::vector<std::pair<std::u16string, std::size_t>> CaseVariantsOf(const std::ve
 ConfigReport CheckConfiguration(const TemplateFileAccess& files, const std::u16string& guidSetPath) {
     ConfigReport report;
     std::vector<Warning> warnings;
-    const CodeTemplateSet rules(files);  // the header test and the trimming
 
-    std::vector<std::u16string> lines;
-    report.setFileOpened = ReadDecodedLines(files, files.SetFilePath(), lines);
-    if (report.setFileOpened) {
-        report.setEntries = LintSetFile(lines, rules, warnings);
-    } else {
-        warnings.emplace_back(Finding::SetFileMissing, kSetFileName, 0, std::u16string());
-    }
+    report.setFileOpened = LintSetFile(files, report.setEntries, warnings);
+    if (!report.setFileOpened) warnings.emplace_back(Finding::SetFileMissing, kSetFileName, 0, std::u16string());
 
-    // Every template file a document can get, each read and checked once.
-    std::map<std::u16string, std::vector<HeaderAt>> headers;
+    // Every template file a document can get, each read and checked once;
+    // one that cannot be opened has no headers, but is done all the same.
+    std::set<std::u16string> done;
     for (const SetEntry& entry : report.setEntries) {
-        if (entry.served.empty() || headers.count(entry.fileName) != 0) continue;
-        const bool opened = ReadDecodedLines(files, files.FolderPath() + entry.fileName, lines);
-        report.templateFiles.push_back({entry.fileName, opened});
-        // An unreadable file gets no headers, but its name is noted as done.
-        headers[entry.fileName] = opened ? LintTemplateFile(entry.fileName, lines, rules, warnings)
-                                         : std::vector<HeaderAt>();
+        if (entry.served.empty() || !done.insert(entry.fileName).second) continue;
+        bool opened = false;
+        std::vector<HeaderAt> headers = LintTemplateFile(files, entry.fileName, opened, warnings);
+        report.templateFiles.push_back({entry.fileName, opened, std::move(headers)});
         if (!opened) {
             warnings.push_back({Finding::TemplateFileUnreadable, kSetFileName, entry.line, entry.fileName});
         }
@@ -207,7 +189,7 @@ ConfigReport CheckConfiguration(const TemplateFileAccess& files, const std::u16s
         report.extensions.push_back(std::move(others));
     }
 
-    FindDuplicateNames(report, headers, warnings);
+    FindDuplicateNames(report, warnings);
     FindCaseVariants(named, report, warnings);
     LintGuidSet(ReadDecodedText(files, guidSetPath), warnings);
     SortByFileAndLine(report, warnings);

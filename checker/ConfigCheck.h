@@ -1,6 +1,6 @@
 #pragma once
 // The configuration checker's findings over one configuration folder, read
-// through the same file access and template set as the CodeTemplate command:
+// through the same file access and template readers as the CodeTemplate command:
 // which files there are, what the picker would list for each extension, and
 // the warnings of ConfigLint.
 #include <optional>
@@ -28,6 +28,7 @@ struct ExtensionListing {
 struct TemplateFileState {
     std::u16string name;  // as named in CodeSet.ini
     bool opened;
+    std::vector<HeaderAt> headers;  // the templates it holds, in file order
 };
 
 struct ConfigReport {
@@ -49,10 +50,5 @@ ExtensionListing ListForExtension(const TemplateFileAccess& files, const std::u1
 // the case of ASCII letters, with the line of each one's first appearance.
 std::vector<std::pair<std::u16string, std::size_t>> CaseVariantsOf(const std::vector<SetEntry>& entries,
                                                                     const std::u16string& extension);
-
-// The decoded lines of a file as the template readers see them; false when
-// it cannot be opened.
-bool ReadDecodedLines(const TemplateFileAccess& files, const std::u16string& path,
-                      std::vector<std::u16string>& lines);
 
 }  // namespace velmora::checker

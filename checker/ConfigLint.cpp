@@ -1,5 +1,8 @@
 #include "checker/ConfigLint.h"
 
+#include "templates/CodeTemplateSet.h"
+#include "templates/TemplateReadObserver.h"
+
 namespace velmora::checker {
 
 namespace {
@@ -15,12 +18,7 @@ bool IsAsciiLetterOrDigit(char16_t unit) {
 // of the ASCII range and the ideographic space do not.
 bool IsWordUnit(char16_t unit) { return IsAsciiLetterOrDigit(unit) || (unit >= 0x80 && unit != u'\u3000'); }
 
-bool IsBlank(const std::u16string& line) { return line.find_first_not_of(u" \t") == std::u16string::npos; }
-
-std::u16string Trimmed(const CodeTemplateSet& rules, std::u16string_view text) {
-    rules.TrimSpaces(text);
-    return std::u16string(text);
-}
+bool IsBlank(std::u16string_view line) { return line.find_first_not_of(u" \t") == std::u16string_view::npos; }
 
 // "name.ext": a dot with a word unit on each side, nothing but word units
 // and dots after the last dot.
@@ -46,25 +44,19 @@ bool LooksLikeEntry(const std::u16string& line) {
     }
     // Items alone: two or more, none with a blank inside ("cpp;h", not "; a note").
     std::size_t words = 0;
-    std::size_t from = 0;
-    for (;;) {
-        const std::size_t separator = line.find(u';', from);
-        const std::size_t end = separator == std::u16string::npos ? line.size() : separator;
-        const std::size_t first = line.find_first_not_of(u" \t", from);
-        if (first < end) {
-            const std::size_t last = line.find_last_not_of(u" \t", end - 1);
-            if (line.find_first_of(u" \t", first) < last) return false;
-            ++words;
-        }
-        if (separator == std::u16string::npos) return words >= 2;
-        from = separator + 1;
+    SetFileItems items(line);
+    std::u16string_view item;
+    while (items.Next(item)) {
+        const std::size_t first = item.find_first_not_of(u" \t");
+        if (first == std::u16string_view::npos) continue;
+        if (item.find_first_of(u" \t", first) < item.find_last_not_of(u" \t")) return false;
+        ++words;
     }
+    return words >= 2;
 }
 
-bool HeaderLooksLikeCode(const std::u16string& line) {
-    const std::size_t open = line.find(u'[');
-    for (std::size_t i = 0; i < open && i < line.size(); ++i) {
-        const char16_t unit = line[i];
+bool HeaderLooksLikeCode(std::u16string_view beforeHeader) {
+    for (const char16_t unit : beforeHeader) {
         if (IsWordUnit(unit) || unit == u'_' || unit == u'=' || unit == u'(' || unit == u'.' || unit == u',') {
             return true;
         }
@@ -72,83 +64,99 @@ bool HeaderLooksLikeCode(const std::u16string& line) {
     return false;
 }
 
-std::vector<SetEntry> LintSetFile(const std::vector<std::u16string>& lines, const CodeTemplateSet& rules,
-                                  std::vector<Warning>& warnings) {
-    std::vector<SetEntry> entries;
-    for (std::size_t index = 0; index < lines.size(); ++index) {
-        const std::u16string& line = lines[index];
-        const std::size_t number = index + 1;
-        const std::size_t equals = line.rfind(u'=');
-        if (equals == std::u16string::npos) {
-            if (LooksLikeEntry(line)) warnings.push_back({Finding::LineWithoutEquals, kSetFile, number, line});
-            continue;
-        }
-        SetEntry entry{number, Trimmed(rules, line.substr(0, equals)), {}};
-        const std::u16string items = Trimmed(rules, line.substr(equals + 1));
-        if (entry.fileName.empty() || items.empty()) continue;
+namespace {
 
-        // The reader stops at the first empty item; the items after it are lost.
-        bool ended = false;
-        std::u16string lost;
-        std::size_t from = 0;
-        for (;;) {
-            const std::size_t separator = items.find(u';', from);
-            std::u16string item = Trimmed(
-                rules, items.substr(from, separator == std::u16string::npos ? std::u16string::npos : separator - from));
-            if (item.empty()) {
-                ended = true;
-            } else if (ended) {
-                lost += (lost.empty() ? u"" : u";") + item;
-            } else {
-                entry.served.push_back(std::move(item));
-            }
-            if (separator == std::u16string::npos) break;
-            from = separator + 1;
-        }
-        if (!lost.empty()) warnings.push_back({Finding::EmptyItemEndsList, kSetFile, number, lost});
-        entries.push_back(std::move(entry));
+// CodeSet.ini as the set-file reader tells it.
+class SetFileLint final : public TemplateReadObserver {
+public:
+    SetFileLint(std::vector<SetEntry>& entries, std::vector<Warning>& warnings)
+        : entries_(entries), warnings_(warnings) {}
+
+    void SetFileLineSkipped(std::size_t line, std::u16string_view text) override {
+        EndEntry();
+        const std::u16string whole(text);
+        if (LooksLikeEntry(whole)) warnings_.push_back({Finding::LineWithoutEquals, kSetFile, line, whole});
     }
-    return entries;
+    void SetFileEntry(std::size_t line, std::u16string_view fileName) override {
+        EndEntry();
+        entries_.push_back({line, std::u16string(fileName), {}});
+    }
+    void SetFileItem(std::u16string_view item, bool served) override {
+        if (served) {
+            entries_.back().served.emplace_back(item);
+        } else {
+            lost_.append(lost_.empty() ? u"" : u";").append(item);
+        }
+    }
+    // The items an empty one hid on the entry told last.
+    void EndEntry() {
+        if (!lost_.empty()) warnings_.push_back({Finding::EmptyItemEndsList, kSetFile, entries_.back().line, lost_});
+        lost_.clear();
+    }
+
+private:
+    std::vector<SetEntry>& entries_;
+    std::vector<Warning>& warnings_;
+    std::u16string lost_;
+};
+
+// A template file as the template reader tells it.
+class TemplateFileLint final : public TemplateReadObserver {
+public:
+    TemplateFileLint(const std::u16string& file, std::vector<Warning>& warnings) : file_(file), warnings_(warnings) {}
+
+    std::vector<HeaderAt> headers;
+    bool opened = false;
+
+    void TemplateFileOpened(std::u16string_view) override { opened = true; }
+    void TemplateHeader(std::size_t line, std::u16string_view text, std::size_t open,
+                        std::u16string_view name) override {
+        EndTemplate();
+        if (HeaderLooksLikeCode(text.substr(0, open))) {
+            warnings_.push_back({Finding::BodyLineStartsTemplate, file_, line, std::u16string(text)});
+        }
+        headers.push_back({std::u16string(name), line});
+    }
+    void TemplateLine(std::size_t line, std::u16string_view text) override {
+        if (!IsBlank(text)) {
+            blankRun_ = 0;
+        } else if (blankRun_ == 0) {
+            blankRun_ = line;
+        }
+    }
+    void EndTemplate() {
+        if (!headers.empty() && blankRun_ != 0) {
+            warnings_.push_back({Finding::EmptyLinesInTemplate, file_, blankRun_, headers.back().name});
+        }
+        blankRun_ = 0;
+    }
+
+private:
+    const std::u16string& file_;
+    std::vector<Warning>& warnings_;
+    // The first of the empty lines that so far end the open template's body.
+    std::size_t blankRun_ = 0;
+};
+
+}  // namespace
+
+bool LintSetFile(const TemplateFileAccess& files, std::vector<SetEntry>& entries, std::vector<Warning>& warnings) {
+    SetFileLint lint(entries, warnings);
+    CodeTemplateSet reader(files, &lint);
+    std::vector<std::u16string> paths;
+    const bool opened = reader.ReadSetFile(std::u16string(), paths) == 0;
+    lint.EndEntry();
+    return opened;
 }
 
-std::vector<HeaderAt> LintTemplateFile(const std::u16string& file, const std::vector<std::u16string>& lines,
-                                       const CodeTemplateSet& rules, std::vector<Warning>& warnings) {
-    std::vector<HeaderAt> headers;
-    // The first of the empty lines that so far end the open template's body.
-    std::size_t blankRun = 0;
-    auto closeTemplate = [&]() {
-        if (!headers.empty() && blankRun != 0) {
-            warnings.push_back({Finding::EmptyLinesInTemplate, file, blankRun, headers.back().name});
-        }
-        blankRun = 0;
-    };
-    for (std::size_t index = 0; index < lines.size(); ++index) {
-        const std::u16string& line = lines[index];
-        const std::size_t number = index + 1;
-        if (rules.IsHeaderLine(line)) {
-            // The name and description as the reader cuts them: both must be non-empty.
-            const std::size_t open = line.find(u'[');
-            const std::size_t bar = line.find(u'|', open + 1);
-            const std::size_t close = line.find(u']', bar + 1);
-            std::u16string name = Trimmed(rules, line.substr(open + 1, bar - open - 1));
-            const std::u16string description = Trimmed(rules, line.substr(bar + 1, close - bar - 1));
-            if (!name.empty() && !description.empty()) {
-                closeTemplate();
-                if (HeaderLooksLikeCode(line)) {
-                    warnings.push_back({Finding::BodyLineStartsTemplate, file, number, line});
-                }
-                headers.push_back({std::move(name), number});
-                continue;
-            }
-        }
-        if (!IsBlank(line)) {
-            blankRun = 0;
-        } else if (blankRun == 0) {
-            blankRun = number;
-        }
-    }
-    closeTemplate();
-    return headers;
+std::vector<HeaderAt> LintTemplateFile(const TemplateFileAccess& files, const std::u16string& file, bool& opened,
+                                       std::vector<Warning>& warnings) {
+    TemplateFileLint lint(file, warnings);
+    CodeTemplateSet reader(files, &lint);
+    reader.ReadTemplateFile(files.FolderPath() + file);
+    lint.EndTemplate();
+    opened = lint.opened;
+    return std::move(lint.headers);
 }
 
 void LintGuidSet(const std::optional<std::u16string>& text, std::vector<Warning>& warnings) {

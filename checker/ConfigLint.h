@@ -1,15 +1,16 @@
 #pragma once
 // What the add-in silently accepts in its configuration but a user rarely
-// means, found in the files' decoded lines. The rules that decide what a
-// line is (the header test, trimming) are the template set's own, so that
-// the checker reads every line as the add-in does.
+// means. The files are read by the template set's own readers, which tell
+// what they find (see TemplateReadObserver): the checker takes every line as
+// the add-in does and only judges what it is told.
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
-#include "templates/CodeTemplateSet.h"
+#include "templates/TemplateFileAccess.h"
 
 namespace velmora::checker {
 
@@ -46,8 +47,8 @@ struct Warning {
     std::size_t otherLine;
 };
 
-// One entry line of CodeSet.ini as the set-file reader takes it: split at
-// the last "=", trimmed; `served` holds the items up to the first empty one.
+// One entry line of CodeSet.ini as the set-file reader takes it: the file it
+// names and the items it serves.
 struct SetEntry {
     std::size_t line;
     std::u16string fileName;
@@ -60,15 +61,16 @@ struct HeaderAt {
     std::size_t line;
 };
 
-// CodeSet.ini's entry lines; warns about lines without "=" that look like
-// entries and about empty items that hide the items after them.
-std::vector<SetEntry> LintSetFile(const std::vector<std::u16string>& lines, const CodeTemplateSet& rules,
-                                  std::vector<Warning>& warnings);
+// CodeSet.ini's entry lines, read as the add-in reads them; warns about
+// lines without "=" that look like entries and about empty items that hide
+// the items after them. False when CodeSet.ini cannot be opened.
+bool LintSetFile(const TemplateFileAccess& files, std::vector<SetEntry>& entries, std::vector<Warning>& warnings);
 
-// One template file's headers; warns about headers that look like code and
-// about empty lines that end a template's body.
-std::vector<HeaderAt> LintTemplateFile(const std::u16string& file, const std::vector<std::u16string>& lines,
-                                       const CodeTemplateSet& rules, std::vector<Warning>& warnings);
+// The headers of the template file named `file` in CodeSet.ini, read as the
+// add-in reads it; warns about headers that look like code and about empty
+// lines that end a template's body. `opened` tells whether it could be read.
+std::vector<HeaderAt> LintTemplateFile(const TemplateFileAccess& files, const std::u16string& file, bool& opened,
+                                       std::vector<Warning>& warnings);
 
 // GuidSet.ini's whole text, or nothing when it cannot be opened.
 void LintGuidSet(const std::optional<std::u16string>& text, std::vector<Warning>& warnings);
@@ -80,6 +82,6 @@ bool LooksLikeEntry(const std::u16string& line);
 
 // True when the text before a header's "[" is code rather than a comment
 // marker: it holds a letter, a digit or one of _ = ( . , (as in "x = a[i | j];").
-bool HeaderLooksLikeCode(const std::u16string& line);
+bool HeaderLooksLikeCode(std::u16string_view beforeHeader);
 
 }  // namespace velmora::checker

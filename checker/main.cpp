@@ -19,7 +19,7 @@
 
 #include "checker/ConfigCheck.h"
 #include "checker/ConsoleOutput.h"
-#include "checker/ListBoxOrder.h"
+#include "checker/PickerOrder.h"
 #include "checker/Messages.h"
 #include "guid/GuidStore.h"
 #include "platform/ConfigFiles.h"
@@ -106,7 +106,7 @@ void ShowListing(ConsoleOutput& out, const std::u16string& heading, const Extens
     }
     out.Line(heading + u" (" + Joined(listing.files) + u"):");
     if (listing.displayTexts.empty()) out.Line(kIndent + std::u16string(u"(テンプレートがありません)"));
-    for (const std::u16string& text : InListBoxOrder(listing.displayTexts)) out.Line(kIndent + text);
+    for (const std::u16string& text : InPickerOrder(listing.displayTexts)) out.Line(kIndent + text);
 }
 
 void ShowEveryExtension(ConsoleOutput& out, const ConfigReport& report) {

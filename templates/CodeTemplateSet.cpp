@@ -80,6 +80,14 @@ private:
 
 }  // namespace
 
+bool SetFileItems::Next(std::u16string_view& item) {
+    if (position_ > list_.size()) return false;
+    const std::size_t separator = std::min(list_.find(u';', position_), list_.size());
+    item = list_.substr(position_, separator - position_);
+    position_ = separator + 1;
+    return true;
+}
+
 std::u16string MakeDisplayText(std::u16string_view name, std::u16string_view description, std::size_t width) {
     std::u16string text;
     text.reserve(std::max(width, name.size()) + description.size());
@@ -200,6 +208,23 @@ int CodeTemplateSet::TrimSpaces(std::u16string_view& text) const {
     return 0;
 }
 
+bool CodeTemplateSet::CutHeader(std::u16string_view line, std::size_t& open, std::u16string_view& name,
+                                std::u16string_view& description) const {
+    // The marks the header test found, unless it was told another line.
+    const HeaderMarks marks = lastHeader_.line == line.data() && lastHeader_.size == line.size()
+                                  ? lastHeader_.marks
+                                  : FindHeaderMarks(line);
+    if (marks.close == std::u16string_view::npos) return false;
+    open = marks.open;
+    name = line.substr(marks.open + 1, marks.bar - marks.open - 1);
+    description = line.substr(marks.bar + 1, marks.close - marks.bar - 1);
+    const std::u16string_view givenName = name;
+    const std::u16string_view givenDescription = description;
+    TrimSpaces(name);
+    TrimSpaces(description);
+    return !name.empty() && !description.empty() && Inside(name, givenName) && Inside(description, givenDescription);
+}
+
 int CodeTemplateSet::ReadTemplateFile(const std::u16string& path) {
     const std::size_t start = text_.size();
     std::size_t size = 0;
@@ -226,24 +251,18 @@ int CodeTemplateSet::ReadTemplateFile(const std::u16string& path) {
     // file, are told to the header test as such, which then need not search.
     textfile::LineCursor lines(text, u'[');
     textfile::TextLine line;
+    TemplateReadObserver* const observer = observer_;
+    if (observer) observer->TemplateFileOpened(path);
     while (lines.Next(line)) {
         bracketFree_ = line.watched ? std::u16string_view() : line.text;
-        if (!IsHeaderLine(line.text)) continue;
-        // The marks the header test found, unless it was told another line.
-        const HeaderMarks marks = lastHeader_.line == line.text.data() && lastHeader_.size == line.text.size()
-                                      ? lastHeader_.marks
-                                      : FindHeaderMarks(line.text);
-        if (marks.close == std::u16string_view::npos) continue;
-        std::u16string_view name = line.text.substr(marks.open + 1, marks.bar - marks.open - 1);
-        std::u16string_view description = line.text.substr(marks.bar + 1, marks.close - marks.bar - 1);
-        const std::u16string_view givenName = name;
-        const std::u16string_view givenDescription = description;
-        TrimSpaces(name);
-        TrimSpaces(description);
-        if (name.empty() || description.empty() || !Inside(name, givenName) ||
-            !Inside(description, givenDescription)) {
+        std::size_t open = 0;
+        std::u16string_view name;
+        std::u16string_view description;
+        if (!IsHeaderLine(line.text) || !CutHeader(line.text, open, name, description)) {
+            if (observer) observer->TemplateLine(line.number, line.text);
             continue;
         }
+        if (observer) observer->TemplateHeader(line.number, line.text, open, name);
         // The header line becomes the display text: the name moves to its
         // start and the description to two units after the name, both only
         // ever to the left; the width comes once the whole file is read.
@@ -348,28 +367,32 @@ int CodeTemplateSet::ReadSetFile(const std::u16string& extension, std::vector<st
     textfile::TextLine line;
     while (lines.Next(line)) {
         const std::size_t equals = line.text.rfind(u'=');
-        if (equals == std::u16string_view::npos) continue;
+        if (equals == std::u16string_view::npos) {
+            if (observer_) observer_->SetFileLineSkipped(line.number, line.text);
+            continue;
+        }
         std::u16string_view name = line.text.substr(0, equals);
         TrimSpaces(name);
         if (name.empty()) continue;
-        std::u16string_view items = line.text.substr(equals + 1);
-        TrimSpaces(items);
-        if (items.empty()) continue;
+        std::u16string_view list = line.text.substr(equals + 1);
+        TrimSpaces(list);
+        if (list.empty()) continue;
+        if (observer_) observer_->SetFileEntry(line.number, name);
 
+        // The items up to the first empty one serve; the search ends at the
+        // first that fits, unless an observer is to hear them all.
+        bool served = true;
         bool matches = false;
-        for (std::size_t position = 0;;) {
-            const std::size_t separator = items.find(u';', position);
-            std::u16string_view item = items.substr(position, separator == std::u16string_view::npos
-                                                                  ? std::u16string_view::npos
-                                                                  : separator - position);
+        SetFileItems items(list);
+        std::u16string_view item;
+        while (((served && !matches) || observer_) && items.Next(item)) {
             TrimSpaces(item);
-            if (item.empty()) break;
-            if (item == extension || item == u"*") {
-                matches = true;
-                break;
+            if (item.empty()) {
+                served = false;
+                continue;
             }
-            if (separator == std::u16string_view::npos) break;
-            position = separator + 1;
+            if (observer_) observer_->SetFileItem(item, served);
+            if (served && (item == extension || item == u"*")) matches = true;
         }
         if (!matches) continue;
 

@@ -8,6 +8,8 @@
 // last "="; an item is a document extension (compared exactly) or "*".
 // A template file holds templates, each opened by a header line with
 // "[name | description]" somewhere in it and followed by its body lines.
+// These rules live here alone: the configuration checker hears what the
+// readers find through a TemplateReadObserver.
 //
 // Each file's text is kept once, as UTF-16, and an entry is a set of ranges
 // into it; a display text takes the place of its header line in that text.
@@ -19,6 +21,7 @@
 #include "templates/ChunkedArray.h"
 #include "templates/TemplateEntry.h"
 #include "templates/TemplateFileAccess.h"
+#include "templates/TemplateReadObserver.h"
 #include "textfile/UnitBuffer.h"
 
 namespace velmora {
@@ -32,8 +35,10 @@ public:
     static constexpr std::uint64_t kByteBudget = std::uint64_t{32} << 20;
     static constexpr std::uint64_t kOverflowBudget = kByteBudget / 2;
 
-    // `files` must outlive the set.
-    explicit CodeTemplateSet(const TemplateFileAccess& files) : files_(&files) {}
+    // `files` must outlive the set, and so must `observer`, which hears
+    // every line the readers take (see TemplateReadObserver).
+    explicit CodeTemplateSet(const TemplateFileAccess& files, TemplateReadObserver* observer = nullptr)
+        : files_(&files), observer_(observer) {}
     CodeTemplateSet(const CodeTemplateSet&) = default;
     CodeTemplateSet& operator=(const CodeTemplateSet&) = default;
 
@@ -61,6 +66,7 @@ public:
     // Fills `paths` with the full paths of the template files that fit the
     // extension, in CodeSet.ini order without repeats: 0, or -1 (and `paths`
     // untouched) when CodeSet.ini cannot be opened or is over kByteBudget.
+    // An observer hears every line and every item, fitting or not.
     virtual int ReadSetFile(const std::u16string& extension, std::vector<std::u16string>& paths);
 
     virtual ~CodeTemplateSet() = default;
@@ -115,11 +121,16 @@ private:
     bool FitsTheBudget(const std::vector<std::u16string>& paths, std::uint64_t& bytes) const;
     bool BuildDisplayTexts(std::size_t from, std::size_t firstNew, const std::vector<std::uint32_t>& newRooms,
                            std::size_t width);
+    // Whether a line the header test took opens a template: then where its
+    // "[" stands, and its name and description, trimmed, neither empty.
+    bool CutHeader(std::u16string_view line, std::size_t& open, std::u16string_view& name,
+                   std::u16string_view& description) const;
     std::u16string_view DisplayText(const Entry& entry) const;
     const char16_t* DisplayData(const Entry& entry) const;
     const File& FileOf(const Entry& entry) const;
 
     const TemplateFileAccess* files_;
+    TemplateReadObserver* observer_;
     std::vector<File> fileTexts_;
     // The text of every file read, one after another.
     textfile::UnitBuffer text_;
@@ -140,6 +151,19 @@ private:
     } mutable lastHeader_;
     std::uint64_t bytesRead_ = 0;
     bool overBudget_ = false;
+};
+
+// The items of a CodeSet.ini item list: the parts between its ";", as
+// written (untrimmed); a list of n separators has n + 1 items.
+class SetFileItems {
+public:
+    explicit SetFileItems(std::u16string_view list) : list_(list) {}
+    // The next item; false after the last one.
+    bool Next(std::u16string_view& item);
+
+private:
+    std::u16string_view list_;
+    std::size_t position_ = 0;
 };
 
 // The display text of an entry: its name padded with U+0020 to `width` UTF-16

@@ -154,12 +154,12 @@ TEST(DecodeText, EncodingsGiveTheSameLines) {
     const std::vector<std::u16string> lines = {u"[\u30eb\u30fc\u30d7 | \u7e70\u308a\u8fd4\u3057]", u"for (;;) {",
                                                u"\tx\rx;", u"}"};
     struct Case {
-        const char* label;
+        std::string label;
         std::string bytes;
         Encoding encoding;
         std::vector<std::u16string> lines;
     };
-    const Case cases[] = {
+    std::vector<Case> cases = {
         {"UTF-8", Utf8Of(text), Encoding::Utf8, lines},
         {"UTF-8 with mark", "\xEF\xBB\xBF" + Utf8Of(text), Encoding::Utf8, lines},
         {"UTF-16 LE with mark", Utf16Of(text, false), Encoding::Utf16LittleEndian, lines},
@@ -181,6 +181,12 @@ TEST(DecodeText, EncodingsGiveTheSameLines) {
         {"UTF-8 cut short at the end", "\xE3\x83"s, Encoding::Ansi, {Latin1("\xE3\x83")}},
         {"valid UTF-8 before a Ctrl-Z, anything after it", "\xC3\xA9\x1a\xFF"s, Encoding::Utf8, {u"\u00e9"}},
     };
+    // The ASCII run before the first other byte is skipped in blocks: that
+    // byte at every place in a block, and in the block after.
+    for (std::size_t at = 0; at <= 130; ++at) {
+        cases.push_back({"UTF-8 after " + std::to_string(at) + " ASCII bytes", std::string(at, 'a') + "\xC3\xA9",
+                         Encoding::Utf8, {std::u16string(at, u'a') + u"\u00e9"}});
+    }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         MemoryTemplateFiles files;

@@ -8,6 +8,6 @@ namespace velmora::checker {
 
 // `texts` in the picker's order; in the given order when no list box can be
 // made.
-std::vector<std::u16string> InListBoxOrder(const std::vector<std::u16string>& texts);
+std::vector<std::u16string> InPickerOrder(const std::vector<std::u16string>& texts);
 
 }  // namespace velmora::checker

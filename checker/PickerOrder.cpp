@@ -1,4 +1,4 @@
-#include "checker/ListBoxOrder.h"
+#include "checker/PickerOrder.h"
 
 #include <windows.h>
 
@@ -17,7 +17,7 @@ constexpr DWORD kListBoxStyle = WS_POPUP | LBS_SORT | LBS_NOINTEGRALHEIGHT;
 
 }  // namespace
 
-std::vector<std::u16string> InListBoxOrder(const std::vector<std::u16string>& texts) {
+std::vector<std::u16string> InPickerOrder(const std::vector<std::u16string>& texts) {
     UniqueWindow list(CreateWindowExW(0, L"LISTBOX", nullptr, kListBoxStyle, 0, 0, 100, 100, nullptr, nullptr,
                                       GetModuleHandleW(nullptr), nullptr));
     if (!list.get()) return texts;
