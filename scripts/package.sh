@@ -11,6 +11,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 built=$root/build/windows/package
 # The build names its release there (velmora-<version>); older ones may lie beside it.
 release=$(cat "$built/release")
+for file in "$built/$release.msi" "$built/$release.zip"; do
+  [ -f "$file" ] || { echo "package: the build made no $file (is wixl installed? run scripts/bootstrap.sh)" >&2; exit 1; }
+done
 out=$root/build/package
 rm -rf "$out"
 mkdir -p "$out"
