@@ -220,7 +220,7 @@ protected:
 TEST_F(PackageTest, InstallsRepairsUpgradesAndRemovesWithoutLosingTheConfiguration) {
     const std::wstring config = ConfigFolder();
     ASSERT_TRUE(FilesIn(config).empty()) << "the prefix is not fresh";
-    MakeIdeKeys();
+    ASSERT_NO_FATAL_FAILURE(MakeIdeKeys());
     const RegistryState before = ReadRegistryState();
 
     // Installed: the files, the registration and one product of this version.
