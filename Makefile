@@ -3,7 +3,8 @@
 #   make check   build both builds and run every test
 #   make bench   build the benchmarks without sanitizers and run them (scripts/bench.sh)
 #   make fuzz    every fuzz target for FUZZ_SECONDS each (default 600)
-.PHONY: demo check bench fuzz bootstrap
+#   make package build/package/velmora-<version>.msi and .zip (scripts/package.sh)
+.PHONY: demo check bench fuzz package bootstrap
 
 demo: bootstrap
 	scripts/demo.sh
@@ -18,6 +19,9 @@ bench: bootstrap
 FUZZ_SECONDS ?= 600
 fuzz: bootstrap
 	scripts/fuzz.sh $(FUZZ_SECONDS)
+
+package: bootstrap
+	scripts/package.sh
 
 bootstrap:
 	scripts/bootstrap.sh

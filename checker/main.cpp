@@ -6,10 +6,13 @@
 //                               extension CodeSet.ini names
 //   velmora-config <extension>  what CodeTemplate lists for a document with
 //                               that extension, or why it lists nothing
+//   velmora-config --setup      copies the starter files the configuration
+//                               folder lacks into it (StarterSetup.h)
 //
 // Listings go to standard output, warnings to standard error. Exit code 0
 // when nothing was found, 1 when there were warnings (or, for an extension,
-// when CodeTemplate would list nothing), 2 for a wrong command line.
+// when CodeTemplate would list nothing; with --setup, when a file could not
+// be copied or the starter folder is missing), 2 for a wrong command line.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -21,6 +24,7 @@
 #include "checker/ConsoleOutput.h"
 #include "checker/PickerOrder.h"
 #include "checker/Messages.h"
+#include "checker/StarterSetup.h"
 #include "guid/GuidStore.h"
 #include "platform/ConfigFiles.h"
 #include "templates/WindowsTemplateFiles.h"
@@ -140,9 +144,10 @@ int Run(int argc, wchar_t** argv) {
     ConsoleOutput out(STD_OUTPUT_HANDLE);
     ConsoleOutput errors(STD_ERROR_HANDLE);
     if (argc > 2 || (argc == 2 && (std::wstring(argv[1]) == L"/?" || std::wstring(argv[1]) == L"--help"))) {
-        (argc > 2 ? errors : out).Line(u"使い方: velmora-config [拡張子]");
+        (argc > 2 ? errors : out).Line(u"使い方: velmora-config [拡張子 | --setup]");
         return argc > 2 ? 2 : 0;
     }
+    if (argc == 2 && std::wstring(argv[1]) == L"--setup") return SetUpStarterConfiguration(out, errors);
 
     const std::wstring folder = config::FolderPath();
     WindowsTemplateFiles files;

@@ -1,10 +1,38 @@
-# The add-in's COM identity, written once. The code (Identity.h), the
-# registration script and the type library's source are made from it in the
-# build's generated/ folder.
+# The add-in's identity, written once: its COM class and type library, its
+# version and the installer package's identity. The code (Identity.h), the
+# registration script, the type library's source, each binary's version
+# resource and the package source are made from it in the build's generated/
+# folder.
 set(VELMORA_CLSID_CONNECT 96B79E67-A8A4-4B68-9BB5-7572B98C12E8)
 set(VELMORA_LIBID 1A4FDA34-CB3B-4835-9258-559A99D31FF8)
 set(VELMORA_LIB_MAJOR 1)
 set(VELMORA_LIB_MINOR 0)
+
+# The product's version, major.minor.patch: the package's ProductVersion and
+# both numbers of each binary's version resource (with a fourth part, 0).
+# Raise it for every release; a package of a higher version replaces a lower
+# one. A test build may set another one (-DVELMORA_VERSION=1.0.1).
+if(NOT DEFINED VELMORA_VERSION)
+  set(VELMORA_VERSION 1.0.0)
+endif()
+if(NOT VELMORA_VERSION MATCHES "^([0-9]+)\\.([0-9]+)\\.([0-9]+)$")
+  message(FATAL_ERROR "VELMORA_VERSION must be major.minor.patch, not '${VELMORA_VERSION}'")
+endif()
+# Windows Installer compares versions of at most 255.255.65535.
+if(CMAKE_MATCH_1 GREATER 255 OR CMAKE_MATCH_2 GREATER 255 OR CMAKE_MATCH_3 GREATER 65535)
+  message(FATAL_ERROR "VELMORA_VERSION ${VELMORA_VERSION} is beyond 255.255.65535")
+endif()
+set(VELMORA_VERSION_MAJOR ${CMAKE_MATCH_1})
+set(VELMORA_VERSION_MINOR ${CMAKE_MATCH_2})
+set(VELMORA_VERSION_PATCH ${CMAKE_MATCH_3})
+set(VELMORA_FILE_VERSION ${VELMORA_VERSION}.0)
+set(VELMORA_FILE_VERSION_COMMAS ${VELMORA_VERSION_MAJOR},${VELMORA_VERSION_MINOR},${VELMORA_VERSION_PATCH},0)
+set(VELMORA_COMPANY Orinth)
+set(VELMORA_PRODUCT Velmora)
+set(VELMORA_COPYRIGHT "Copyright (C) 2026 Orinth")
+# The installer package's UpgradeCode: the same for every version, so that
+# Windows Installer knows each newer package as the same product's.
+set(VELMORA_UPGRADE_CODE 3603DD0C-673F-4BC7-8BAB-4CD56FB30401)
 
 # "XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX" as a C initializer of a GUID.
 function(velmora_guid_initializer text out)
@@ -26,3 +54,24 @@ set(VELMORA_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 configure_file(${CMAKE_SOURCE_DIR}/resources/Identity.h.in ${VELMORA_GENERATED_DIR}/Identity.h @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/resources/Connect.rgs.in ${VELMORA_GENERATED_DIR}/Connect.rgs @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/resources/velmora.idl.in ${VELMORA_GENERATED_DIR}/velmora.idl @ONLY)
+
+# A VERSIONINFO resource for a shipped binary `target` (velmora.dll or
+# velmora-config.exe): the version and names above, in one Japanese (0x0411),
+# Unicode (1200) string block. `type` is VFT_DLL or VFT_APP.
+function(velmora_version_resource target type description)
+  set(VELMORA_FILE_TYPE ${type})
+  set(VELMORA_FILE_DESCRIPTION "${description}")
+  get_target_property(name ${target} OUTPUT_NAME)
+  if(NOT name)
+    set(name ${target})
+  endif()
+  set(VELMORA_INTERNAL_NAME ${name})
+  if(type STREQUAL "VFT_DLL")
+    set(VELMORA_FILE_NAME ${name}.dll)
+  else()
+    set(VELMORA_FILE_NAME ${name}.exe)
+  endif()
+  set(rc ${VELMORA_GENERATED_DIR}/${name}.version.rc)
+  configure_file(${CMAKE_SOURCE_DIR}/resources/version.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+endfunction()

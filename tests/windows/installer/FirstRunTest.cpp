@@ -2,8 +2,6 @@
 // ProgID, as the IDE does from its add-in key, connects it and runs
 // InsertGUID and CodeTemplate with nothing but the starter configuration.
 #include <windows.h>
-#include <objbase.h>
-#include <wrl/client.h>
 
 #include <gtest/gtest.h>
 
@@ -11,7 +9,6 @@
 #include <string>
 
 #include "InstallerTestSupport.h"
-#include "framework/UniqueHandle.h"
 #include "platform/DteInterfaces.h"
 #include "resources/resource.h"
 #include "support/HostFixture.h"
@@ -19,63 +16,6 @@
 
 namespace velmora::test {
 namespace {
-
-using Microsoft::WRL::ComPtr;
-
-// The add-in as the IDE loads it: created through the registry by ProgID and
-// connected to the stand-in. Every call is followed by the check that the
-// add-in holds no host object; at the end it is disconnected and released and
-// no reference to any host object may remain.
-class AddInByProgId {
-public:
-    explicit AddInByProgId(HostStandIn& host) : host_(host) {
-        CLSID clsid = {};
-        const HRESULT found = CLSIDFromProgID(L"Velmora.Connect", &clsid);
-        EXPECT_EQ(found, S_OK) << "the ProgID is not registered";
-        if (FAILED(found)) return;
-        const HRESULT created = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDTExtensibility2,
-                                                 reinterpret_cast<void**>(addIn_.GetAddressOf()));
-        EXPECT_EQ(created, S_OK);
-        if (FAILED(created)) return;
-        EXPECT_EQ(addIn_.As(&target_), S_OK);
-        SAFEARRAY* custom = nullptr;
-        EXPECT_EQ(addIn_->OnConnection(host_.Application(), ext_cm_Startup, host_.AddIn(), &custom), S_OK);
-        EXPECT_TRUE(HoldsNoHostObjects(host_)) << "after OnConnection";
-    }
-
-    ~AddInByProgId() {
-        if (addIn_) {
-            SAFEARRAY* custom = nullptr;
-            EXPECT_EQ(addIn_->OnDisconnection(ext_dm_HostShutdown, &custom), S_OK);
-        }
-        target_.Reset();
-        addIn_.Reset();
-        EXPECT_TRUE(HostReferencesAre(host_, 0, 0)) << "after the add-in was released";
-    }
-
-    AddInByProgId(const AddInByProgId&) = delete;
-    AddInByProgId& operator=(const AddInByProgId&) = delete;
-
-    bool Ready() const { return addIn_ && target_; }
-    IUnknown* Object() const { return addIn_.Get(); }
-
-    VARIANT_BOOL Exec(const std::wstring& shortName) {
-        UniqueBstr name(SysAllocString(FullCommandName(shortName).c_str()));
-        VARIANT in, out;
-        VariantInit(&in);
-        VariantInit(&out);
-        VARIANT_BOOL handled = VARIANT_FALSE;
-        EXPECT_EQ(target_->Exec(name.get(), vsCommandExecOptionDoDefault, &in, &out, &handled), S_OK);
-        VariantClear(&out);
-        EXPECT_TRUE(HoldsNoHostObjects(host_)) << "after Exec " << Narrow(shortName);
-        return handled;
-    }
-
-private:
-    HostStandIn& host_;
-    ComPtr<IDTExtensibility2> addIn_;
-    ComPtr<IDTCommandTarget> target_;
-};
 
 // On a helper thread: waits for the template picker of the user-interface
 // thread, selects the item of the template `name` and presses Enter as the
@@ -120,15 +60,20 @@ TEST_F(InstallerTest, HostLoadsTheAddInByProgIdAndInsertsFromTheStarterConfigura
     ASSERT_EQ(install.exitCode, 0) << install.output;
     {
         HostStandIn host;
-        AddInByProgId addIn(host);
-        ASSERT_TRUE(addIn.Ready());
+        ConnectedAddIn addIn(host, L"Velmora.Connect", ext_cm_Startup);
+        ASSERT_EQ(addIn.ConnectResult(), S_OK);
+        const auto exec = [&addIn](const wchar_t* shortName) {
+            const ExecResult result = addIn.Exec(FullCommandName(shortName));
+            EXPECT_EQ(result.result, S_OK) << Narrow(shortName);
+            return result.handled;
+        };
         EXPECT_TRUE(host.HasCommand(FullCommandName(L"InsertGUID")));
         EXPECT_TRUE(host.HasCommand(FullCommandName(L"CodeTemplate")));
 
         // InsertGUID renders in the starter's format 0.
         host.SetDocumentName(L"Sample.cpp");
         host.SetDocumentText(L"");
-        EXPECT_EQ(addIn.Exec(L"InsertGUID"), VARIANT_TRUE);
+        EXPECT_EQ(exec(L"InsertGUID"), VARIANT_TRUE);
         const std::wregex format0(
             LR"(// \{[0-9A-F]{8}-[0-9A-F]{4}-[0-9a-f]{4}-[0-9A-F]{4}-[0-9A-F]{12}\}\r\n)"
             LR"(IMPLEMENT_OLECREATE\(<<class>>, <<external_name>>, \r\n)"
@@ -155,7 +100,7 @@ TEST_F(InstallerTest, HostLoadsTheAddInByProgIdAndInsertsFromTheStarterConfigura
             host.SetDocumentText(L"    ");
             host.SetAnchorColumn(5);
             PickerDriver picker(c.templateName);
-            EXPECT_EQ(addIn.Exec(L"CodeTemplate"), VARIANT_TRUE);
+            EXPECT_EQ(exec(L"CodeTemplate"), VARIANT_TRUE);
             EXPECT_EQ(picker.Finish(), "");
             EXPECT_EQ(host.DocumentText(), std::wstring(L"    ") + c.inserted);
         }

@@ -46,6 +46,26 @@ ConnectedAddIn::ConnectedAddIn(HostStandIn& host, ext_ConnectMode mode) : host_(
         ADD_FAILURE() << "Connect::CreateInstance failed: 0x" << std::hex << createResult_;
         return;
     }
+    Attach(mode);
+}
+
+ConnectedAddIn::ConnectedAddIn(HostStandIn& host, const wchar_t* progId, ext_ConnectMode mode) : host_(host) {
+    CLSID clsid = {};
+    createResult_ = CLSIDFromProgID(progId, &clsid);
+    if (FAILED(createResult_)) {
+        ADD_FAILURE() << "the ProgID " << Narrow(progId) << " is not registered: 0x" << std::hex << createResult_;
+        return;
+    }
+    createResult_ = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDTExtensibility2,
+                                     reinterpret_cast<void**>(addIn_.ReleaseAndGetAddressOf()));
+    if (FAILED(createResult_) || !addIn_) {
+        ADD_FAILURE() << "CoCreateInstance of " << Narrow(progId) << " failed: 0x" << std::hex << createResult_;
+        return;
+    }
+    Attach(mode);
+}
+
+void ConnectedAddIn::Attach(ext_ConnectMode mode) {
     const HRESULT asked =
         addIn_->QueryInterface(IID_IDTCommandTarget, reinterpret_cast<void**>(target_.ReleaseAndGetAddressOf()));
     EXPECT_EQ(S_OK, asked) << "Connect does not answer IDTCommandTarget";

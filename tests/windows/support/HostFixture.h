@@ -63,6 +63,9 @@ struct ExecResult {
 class ConnectedAddIn {
 public:
     explicit ConnectedAddIn(HostStandIn& host, ext_ConnectMode mode = ext_cm_AfterStartup);
+    // Created as the IDE creates it from its add-in key: through the registry
+    // by ProgID, from the registered DLL. Object() is not for such an add-in.
+    ConnectedAddIn(HostStandIn& host, const wchar_t* progId, ext_ConnectMode mode);
     ~ConnectedAddIn();
     ConnectedAddIn(const ConnectedAddIn&) = delete;
     ConnectedAddIn& operator=(const ConnectedAddIn&) = delete;
@@ -92,6 +95,7 @@ public:
     void Release();
 
 private:
+    void Attach(ext_ConnectMode mode);
     void CheckReferences(const wchar_t* after, const wchar_t* name);
 
     HostStandIn& host_;

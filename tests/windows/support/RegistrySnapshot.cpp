@@ -40,7 +40,7 @@ std::string ValueText(DWORD type, const BYTE* data, DWORD size) {
     return "type" + std::to_string(type) + ":" + Hex(data, size);
 }
 
-void Snapshot(HKEY key, const std::wstring& relative, std::vector<std::string>& lines) {
+void Snapshot(HKEY key, const std::wstring& relative, REGSAM view, std::vector<std::string>& lines) {
     const std::string prefix = Narrow(relative);
     lines.push_back(prefix);
     for (DWORD index = 0;; ++index) {
@@ -68,21 +68,21 @@ void Snapshot(HKEY key, const std::wstring& relative, std::vector<std::string>& 
             break;
         }
         UniqueRegKey subkey;
-        if (RegOpenKeyExW(key, name, 0, KEY_READ, subkey.put()) != ERROR_SUCCESS) {
+        if (RegOpenKeyExW(key, name, 0, KEY_READ | view, subkey.put()) != ERROR_SUCCESS) {
             lines.push_back(prefix + "\\" + Narrow(name) + " <cannot open>");
             continue;
         }
-        Snapshot(subkey.get(), relative.empty() ? std::wstring(name) : relative + L"\\" + name, lines);
+        Snapshot(subkey.get(), relative.empty() ? std::wstring(name) : relative + L"\\" + name, view, lines);
     }
 }
 
 }  // namespace
 
-std::vector<std::string> RegistrySnapshot(HKEY root, const std::wstring& path) {
+std::vector<std::string> RegistrySnapshot(HKEY root, const std::wstring& path, REGSAM view) {
     std::vector<std::string> lines;
     UniqueRegKey key;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return lines;
-    Snapshot(key.get(), L"", lines);
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, key.put()) != ERROR_SUCCESS) return lines;
+    Snapshot(key.get(), L"", view, lines);
     std::sort(lines.begin(), lines.end());
     return lines;
 }

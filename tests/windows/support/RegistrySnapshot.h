@@ -13,7 +13,7 @@ namespace velmora::test {
 // are relative to root\path, the key itself is "". Data is "sz:text" (stored
 // with exactly one terminating NUL, else "<no terminator>" shows; inner NULs
 // show as "<NUL>"), "dword:n", or "typeN:hex bytes". Empty when the key is
-// missing.
-std::vector<std::string> RegistrySnapshot(HKEY root, const std::wstring& path);
+// missing. `view` (KEY_WOW64_32KEY or KEY_WOW64_64KEY) picks a registry view.
+std::vector<std::string> RegistrySnapshot(HKEY root, const std::wstring& path, REGSAM view = 0);
 
 }  // namespace velmora::test

@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <iterator>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,8 +47,9 @@ struct CheckerRun {
     std::vector<std::wstring> errors;
 };
 
-CheckerRun RunChecker(const std::wstring& arguments = L"") {
-    CapturedRun run = RunCapturing(L"\"" + BuildFolder() + L"velmora-config.exe\" " + arguments);
+// The program of `folder` (with its trailing backslash), by default the build output's.
+CheckerRun RunChecker(const std::wstring& arguments = L"", const std::wstring& folder = BuildFolder()) {
+    CapturedRun run = RunCapturing(L"\"" + folder + L"velmora-config.exe\" " + arguments);
     return {run.exitCode, Utf8Lines(run.output), Utf8Lines(run.errors)};
 }
 
@@ -78,19 +81,25 @@ protected:
     ConfigFolderFiles files;
 };
 
-TEST_F(ConfigCheckerTest, StarterConfigurationListsWhatThePickerShows) {
-    // The starter files as the build output folder ships them.
-    const std::wstring starter = BuildFolder() + L"starter\\";
+// The starter files as the build output folder ships them, by name.
+std::map<std::wstring, std::string> StarterFiles() {
+    std::map<std::wstring, std::string> starter;
+    const std::wstring folder = BuildFolder() + L"starter\\";
     WIN32_FIND_DATAW found = {};
-    HANDLE search = FindFirstFileW((starter + L"*").c_str(), &found);
-    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return starter;
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        std::optional<std::string> bytes = ReadFileBytes(starter + found.cFileName);
-        ASSERT_TRUE(bytes.has_value());
-        files.Write(found.cFileName, *bytes);
+        starter[found.cFileName] = ReadFileBytes(folder + found.cFileName).value_or("<unreadable>");
     } while (FindNextFileW(search, &found));
     FindClose(search);
+    return starter;
+}
+
+TEST_F(ConfigCheckerTest, StarterConfigurationListsWhatThePickerShows) {
+    const std::map<std::wstring, std::string> starter = StarterFiles();
+    ASSERT_FALSE(starter.empty());
+    for (const auto& [name, bytes] : starter) files.Write(name, bytes);
 
     const CheckerRun run = RunChecker();
     EXPECT_EQ(run.exitCode, 0);
@@ -182,6 +191,72 @@ TEST_F(ConfigCheckerTest, EachWarningNamesItsFileAndLine) {
     ASSERT_EQ(run.errors.size(), 2u);
     EXPECT_EQ(run.errors[0].rfind(L"CodeSet.ini: 警告: CodeSet.ini を開けません", 0), 0u) << Narrow(run.errors[0]);
     EXPECT_EQ(run.errors[1].rfind(L"GuidSet.ini: 警告: GuidSet.ini を開けません", 0), 0u) << Narrow(run.errors[1]);
+}
+
+// --setup gives a user the starter files the configuration folder lacks and
+// keeps every file that is there; without its starter folder beside it, or
+// with more arguments, it makes nothing.
+TEST_F(ConfigCheckerTest, SetupCopiesOnlyTheStarterFilesThatAreMissing) {
+    const std::map<std::wstring, std::string> starter = StarterFiles();
+    ASSERT_GE(starter.size(), 3u);
+    ScratchFolder bare(L"velmora-config without starter");
+    ASSERT_TRUE(CopyFileW((BuildFolder() + L"velmora-config.exe").c_str(), (bare.Path() + L"\\velmora-config.exe").c_str(),
+                          FALSE));
+    const std::map<std::wstring, std::string> edited = {
+        {L"CodeSet.ini", "Mine.txt=cpp\r\n"}, {L"GuidSet.ini", "3"}, {L"Mine.txt", "[mine | my template]\r\n"}};
+    const struct {
+        const char* name;
+        std::map<std::wstring, std::string> present;  // files in the folder before; none: no folder
+        const wchar_t* arguments;
+        bool starterFolder;  // the build output's program, or a copy with no starter folder beside it
+        long exitCode;
+    } cases[] = {
+        {"no configuration folder", {}, L"--setup", true, 0},
+        {"some files there, edited", edited, L"--setup", true, 0},
+        {"no starter folder", {}, L"--setup", false, 1},
+        {"a wrong command line", {}, L"--setup more", true, 2},
+    };
+    std::set<std::wstring> names;
+    for (const auto& [name, bytes] : starter) names.insert(name);
+    for (const auto& [name, bytes] : edited) names.insert(name);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const std::wstring& name : names) files.Remove(name);
+        files.RemoveFolders();
+        ASSERT_EQ(GetFileAttributesW(files.Folder().c_str()), INVALID_FILE_ATTRIBUTES) << "the folder holds other files";
+        for (const auto& [name, bytes] : c.present) files.Write(name, bytes);
+
+        const CheckerRun run = RunChecker(c.arguments, c.starterFolder ? BuildFolder() : bare.Path() + L"\\");
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        if (c.exitCode != 0) {
+            EXPECT_EQ(run.output, std::vector<std::wstring>{});
+            ASSERT_EQ(run.errors.size(), 1u);
+            if (!c.starterFolder) {
+                EXPECT_EQ(run.errors[0], L"スターター設定のフォルダがありません: " + bare.Path() + L"\\starter\\");
+            }
+            EXPECT_EQ(GetFileAttributesW(files.Folder().c_str()), INVALID_FILE_ATTRIBUTES) << "a folder was made";
+            continue;
+        }
+        // One line per starter file, in name order; every file the user had stays.
+        std::vector<std::wstring> expectedOutput = {L"設定フォルダ: " + files.Folder() + L"\\"};
+        std::map<std::wstring, std::string> expectedFiles = c.present;
+        for (const auto& [name, bytes] : starter) {
+            const bool kept = c.present.count(name) != 0;
+            std::wstring line = L"    " + name;
+            line.resize(24, L' ');
+            expectedOutput.push_back(line + (kept ? L"既にあるので、そのまま残しました" : L"スターター設定からコピーしました"));
+            if (!kept) expectedFiles[name] = bytes;
+        }
+        EXPECT_EQ(run.output, expectedOutput);
+        EXPECT_EQ(run.errors, std::vector<std::wstring>{});
+        for (const std::wstring& name : names) {
+            const auto expected = expectedFiles.find(name);
+            EXPECT_EQ(files.Read(name).value_or("<missing>"),
+                      expected == expectedFiles.end() ? "<missing>" : expected->second)
+                << Narrow(name);
+        }
+    }
+    for (const std::wstring& name : names) files.Remove(name);
 }
 
 }  // namespace
