@@ -11,7 +11,6 @@
 namespace velmora {
 
 namespace {
-
 // Runs a COM entry point's body so that no C++ exception reaches the caller.
 template <typename Body>
 HRESULT AtComBoundary(Body body) noexcept {

@@ -53,6 +53,7 @@ std::u16string Padded(std::u16string text, std::size_t width) {
     return text;
 }
 
+// A line number as the messages show it.
 std::u16string Decimal(std::size_t number) {
     const std::string digits = std::to_string(number);
     return std::u16string(digits.begin(), digits.end());

@@ -40,8 +40,8 @@ HRESULT WriteValue(HKEY key, const ScriptValue& value) {
     LSTATUS status;
     if (value.kind == ScriptValue::Kind::Dword) {
         const DWORD number = value.number;
-        status = RegSetValueExW(key, ValueName(value), 0, REG_DWORD,
-                                reinterpret_cast<const BYTE*>(&number), sizeof number);
+        status = RegSetValueExW(key, ValueName(value), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                                sizeof number);
     } else {
         const DWORD bytes = static_cast<DWORD>((value.text.size() + 1) * sizeof(char16_t));
         status = RegSetValueExW(key, ValueName(value), 0, REG_SZ,
