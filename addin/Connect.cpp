@@ -6,12 +6,11 @@
 #include "addin/CommandTable.h"
 #include "framework/Module.h"
 #include "platform/HostOperations.h"
+#include "platform/TextConversion.h"
 
 namespace velmora {
 
 namespace {
-const wchar_t* Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
-
 // Runs a COM entry point's body so that no C++ exception reaches the caller.
 template <typename Body>
 HRESULT AtComBoundary(Body body) noexcept {
@@ -106,9 +105,9 @@ HRESULT Connect::OnConnection(IDispatch* Application, ext_ConnectMode, IDispatch
             HRESULT hr = hostops::GetCommands(host.Get(), commands);
             if (FAILED(hr) || !commands) return hr;
             const CommandDefinition& definition = CommandAt(index);
-            UniqueBstr name(SysAllocString(Wide(definition.shortName)));
-            UniqueBstr buttonText(SysAllocString(Wide(definition.shortName)));
-            UniqueBstr tooltip(SysAllocString(Wide(definition.tooltip)));
+            UniqueBstr name(SysAllocString(AsWide(definition.shortName)));
+            UniqueBstr buttonText(SysAllocString(AsWide(definition.shortName)));
+            UniqueBstr tooltip(SysAllocString(AsWide(definition.tooltip)));
             if (!name || !buttonText || !tooltip) return E_OUTOFMEMORY;
             // A command the host refuses (one left from an earlier connection) is passed over.
             Microsoft::WRL::ComPtr<IDispatch> command;
@@ -152,7 +151,7 @@ bool Connect::PassesStatusTest(int commandIndex) {
 
 int Connect::RunCommand(int commandIndex) {
     if (!host) {  // disconnected, or the host gave no root
-        debuglog::CommandStopped(Wide(CommandAt(commandIndex).shortName), L"not connected to the host");
+        debuglog::CommandStopped(AsWide(CommandAt(commandIndex).shortName), L"not connected to the host");
         return -1;
     }
     switch (commandIndex) {
@@ -177,7 +176,7 @@ HRESULT Connect::QueryStatus(BSTR CmdName, vsCommandStatusTextWanted NeededText,
                              VARIANT*) {
     return AtComBoundary([&]() -> HRESULT {
         if (NeededText != vsCommandStatusTextWantedNone) return S_OK;
-        int index = FindCommand(reinterpret_cast<const char16_t*>(CmdName));
+        int index = FindCommand(AsU16(CmdName));
         if (index < 0 || !StatusOption) return S_OK;
         if (PassesStatusTest(index)) *StatusOption = static_cast<vsCommandStatus>(kCommandStatusAvailable);
         return S_OK;
@@ -188,7 +187,7 @@ HRESULT Connect::Exec(BSTR CmdName, vsCommandExecOption ExecuteOption, VARIANT*,
     return AtComBoundary([&]() -> HRESULT {
         if (Handled) *Handled = VARIANT_FALSE;
         if (ExecuteOption != vsCommandExecOptionDoDefault) return S_OK;
-        int index = FindCommand(reinterpret_cast<const char16_t*>(CmdName));
+        int index = FindCommand(AsU16(CmdName));
         if (index < 0) return S_OK;
         if (Handled) *Handled = VARIANT_TRUE;
         RunCommand(index);  // failures are the command's own business

@@ -6,6 +6,7 @@
 #include <wrl/client.h>
 
 #include "framework/DualDispatch.h"
+#include "guid/GuidMaker.h"
 #include "platform/DebugLog.h"
 #include "platform/DteInterfaces.h"
 
@@ -15,8 +16,6 @@ class Connect final : public DualDispatch<IDTCommandTarget, IID_IDTCommandTarget
                       public DualDispatch<IDTExtensibility2, IID_IDTExtensibility2, LIBID_AddInDesignerObjects,
                                           AddInDesignerObjectsMajor, AddInDesignerObjectsMinor> {
 public:
-    static constexpr int GuidTextCapacity = 512;
-
     // The class factory's instance creator. With an outer unknown the object is
     // aggregated and riid must be IID_IUnknown.
     static HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** object);
@@ -86,7 +85,7 @@ private:
     Microsoft::WRL::ComPtr<IDispatch> host;
     Microsoft::WRL::ComPtr<IDispatch> addInInstance;
     int guidFormat = 0;
-    wchar_t guidText[GuidTextCapacity] = {};
+    wchar_t guidText[guid::kGuidTextCapacity] = {};  // one rendering
     bool hasGuidText = false;
 
     InnerUnknown inner;

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "framework/UniqueHandle.h"
+#include "platform/TextConversion.h"
 #include "templates/ListBoxOrder.h"
 
 namespace velmora::checker {
@@ -29,7 +30,7 @@ std::vector<std::u16string> InPickerOrder(const std::vector<std::u16string>& tex
         if (length == LB_ERR) return texts;
         std::u16string text(static_cast<std::size_t>(length) + 1, u'\0');
         const LRESULT copied =
-            SendMessageW(list.get(), LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&text[0]));
+            SendMessageW(list.get(), LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(AsWide(&text[0])));
         if (copied == LB_ERR) return texts;
         text.resize(static_cast<std::size_t>(copied));
         sorted.push_back(std::move(text));

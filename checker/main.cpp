@@ -27,6 +27,7 @@
 #include "checker/StarterSetup.h"
 #include "guid/GuidStore.h"
 #include "platform/ConfigFiles.h"
+#include "platform/TextConversion.h"
 #include "templates/WindowsTemplateFiles.h"
 
 namespace velmora::checker {
@@ -56,29 +57,35 @@ std::u16string Padded(std::u16string text, std::size_t width) {
     return text;
 }
 
-bool SameFileName(const std::wstring& a, const std::u16string& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), reinterpret_cast<const wchar_t*>(b.c_str()),
+// A line number as the messages show it.
+std::u16string Decimal(std::size_t number) {
+    const std::string digits = std::to_string(number);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+bool SameFileName(std::u16string_view a, std::u16string_view b) {
+    return CompareStringOrdinal(AsWide(a.data()), static_cast<int>(a.size()), AsWide(b.data()),
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 // Files in the configuration folder that CodeSet.ini does not name.
-std::vector<std::u16string> UnnamedFiles(const std::wstring& folder, const ConfigReport& report) {
+std::vector<std::u16string> UnnamedFiles(const std::u16string& folder, const ConfigReport& report) {
     std::vector<std::u16string> unnamed;
     WIN32_FIND_DATAW found = {};
-    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
+    HANDLE search = FindFirstFileW(AsWide((folder + u"*").c_str()), &found);
     if (search == INVALID_HANDLE_VALUE) return unnamed;
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        const std::wstring name = found.cFileName;
+        const std::u16string_view name = AsU16(found.cFileName);
         bool known = SameFileName(name, u"CodeSet.ini") || SameFileName(name, u"GuidSet.ini");
         for (const TemplateFileState& file : report.templateFiles) known = known || SameFileName(name, file.name);
-        if (!known) unnamed.push_back(ToU16(name));
+        if (!known) unnamed.emplace_back(name);
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return unnamed;
 }
 
-void ListFiles(ConsoleOutput& out, const std::wstring& folder, const ConfigReport& report, int guidFormat) {
+void ListFiles(ConsoleOutput& out, const std::u16string& folder, const ConfigReport& report, int guidFormat) {
     constexpr std::size_t kWidth = 20;
     const std::u16string present = u"あり";
     const std::u16string missing = u"開けません";
@@ -134,7 +141,7 @@ bool ShowOneExtension(ConsoleOutput& out, const ConfigReport& report, const std:
     if (listing.loadResult == -2) {
         for (const auto& [variant, line] : CaseVariantsOf(report.setEntries, extension)) {
             out.Line(kIndent + std::u16string(u"大文字小文字だけが違う ") + Quoted(variant) + u" なら CodeSet.ini(" +
-                     ToU16(std::to_wstring(line)) + u") にあります (拡張子は大文字小文字を区別して比べます)");
+                     Decimal(line) + u") にあります (拡張子は大文字小文字を区別して比べます)");
         }
     }
     return false;
@@ -143,22 +150,23 @@ bool ShowOneExtension(ConsoleOutput& out, const ConfigReport& report, const std:
 int Run(int argc, wchar_t** argv) {
     ConsoleOutput out(STD_OUTPUT_HANDLE);
     ConsoleOutput errors(STD_ERROR_HANDLE);
-    if (argc > 2 || (argc == 2 && (std::wstring(argv[1]) == L"/?" || std::wstring(argv[1]) == L"--help"))) {
+    const std::u16string_view argument = argc == 2 ? AsU16(argv[1]) : u"";
+    if (argc > 2 || argument == u"/?" || argument == u"--help") {
         (argc > 2 ? errors : out).Line(u"使い方: velmora-config [拡張子 | --setup]");
         return argc > 2 ? 2 : 0;
     }
-    if (argc == 2 && std::wstring(argv[1]) == L"--setup") return SetUpStarterConfiguration(out, errors);
+    if (argument == u"--setup") return SetUpStarterConfiguration(out, errors);
 
-    const std::wstring folder = config::FolderPath();
+    const std::u16string folder = config::FolderPath();
     WindowsTemplateFiles files;
-    const ConfigReport report = CheckConfiguration(files, ToU16(config::FilePath(L"GuidSet.ini")));
+    const ConfigReport report = CheckConfiguration(files, GuidSetPath());
     const int guidFormat = ReadGuidSet();
 
-    out.Line(u"設定フォルダ: " + ToU16(folder));
+    out.Line(u"設定フォルダ: " + folder);
     bool listed = true;
     if (argc == 2) {
         // ".cpp" asks for "cpp": an extension never starts with its point.
-        std::u16string extension = ToU16(argv[1]);
+        std::u16string extension(argument);
         if (!extension.empty() && extension[0] == u'.') extension.erase(0, 1);
         listed = ShowOneExtension(out, report, extension);
     } else {

@@ -7,6 +7,7 @@
 #include "platform/DebugLog.h"
 #include "platform/KeyState.h"
 #include "platform/HostOperations.h"
+#include "platform/TextConversion.h"
 
 namespace velmora {
 
@@ -28,12 +29,8 @@ constexpr wchar_t kCommand[] = L"ProjectExplorer";
 }  // namespace
 
 int Connect::ProjectExplorer() {
-    if (!host) return CommandStopped(kCommand, L"not connected to the host");
-    bool inBreakMode = false;
-    if (FAILED(hostops::IsInBreakMode(host.Get(), inBreakMode))) {
-        return CommandStopped(kCommand, L"the debugger's mode cannot be read");
-    }
-    if (inBreakMode) return CommandStopped(kCommand, L"the debugger is in break mode");
+    debuglog::Reason whyNot = nullptr;
+    if (!hostops::IsNotInBreakMode(host.Get(), &whyNot)) return CommandStopped(kCommand, whyNot);
 
     Microsoft::WRL::ComPtr<IDispatch> solution;
     if (FAILED(hostops::GetSolution(host.Get(), solution))) {
@@ -51,14 +48,14 @@ int Connect::ProjectExplorer() {
 
     // The folder is the full name up to its last backslash. A name without
     // one (a solution never saved) has no folder to open.
-    std::wstring folder(fullName.get() ? fullName.get() : L"", SysStringLen(fullName.get()));
-    std::wstring::size_type cut = folder.rfind(L'\\');
-    if (cut == std::wstring::npos) {
+    std::u16string folder(fullName.get() ? AsU16(fullName.get()) : u"", SysStringLen(fullName.get()));
+    std::u16string::size_type cut = folder.rfind(u'\\');
+    if (cut == std::u16string::npos) {
         return CommandStopped(kCommand, L"the solution's file name names no folder:", folder);
     }
     folder.erase(cut);
 
-    DWORD attributes = GetFileAttributesW(folder.c_str());
+    DWORD attributes = GetFileAttributesW(AsWide(folder.c_str()));
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         return CommandStopped(kCommand, L"the solution's folder is not there:", folder);
     }
@@ -66,7 +63,7 @@ int Connect::ProjectExplorer() {
     SHELLEXECUTEINFOW request = {};
     request.cbSize = sizeof(request);
     request.lpVerb = ChooseVerb();
-    request.lpFile = folder.c_str();
+    request.lpFile = AsWide(folder.c_str());
     request.nShow = SW_SHOWNORMAL;
     ShellExecuteExW(&request);  // the shell reports its own failures
     return 0;

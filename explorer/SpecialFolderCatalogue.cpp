@@ -3,11 +3,11 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <cwchar>
 #include <string_view>
 
 #include "explorer/BrowserCommandLine.h"
 #include "explorer/SpecialFolderTable.h"
+#include "platform/TextConversion.h"
 
 namespace velmora::explorer {
 
@@ -15,31 +15,30 @@ namespace {
 
 constexpr DWORD kRegistryValueCapacity = 512;  // UTF-16 units, NUL included
 
-const wchar_t* TableName(int number) { return reinterpret_cast<const wchar_t*>(SpecialFolderTable[number]); }
-
 // The temporary-files path with its trailing backslash; empty when the
 // system gives none or one that does not fit MAX_PATH.
-std::wstring TempPath() {
-    wchar_t path[MAX_PATH] = {};
-    DWORD length = GetTempPathW(MAX_PATH, path);
-    if (length == 0 || length >= MAX_PATH) return std::wstring();
-    return std::wstring(path, length);
+std::u16string TempPath() {
+    char16_t path[MAX_PATH] = {};
+    DWORD length = GetTempPathW(MAX_PATH, AsWide(path));
+    if (length == 0 || length >= MAX_PATH) return std::u16string();
+    return std::u16string(path, length);
 }
 
 // The default value of HKEY_CLASSES_ROOT\<keyName>, which must be a REG_SZ
 // of at most 511 characters.
-bool ReadClassDefault(const wchar_t* keyName, std::wstring& value) {
+bool ReadClassDefault(const std::u16string& keyName, std::u16string& value) {
     UniqueRegKey key;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, keyName, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return false;
-    wchar_t data[kRegistryValueCapacity + 1] = {};  // one more unit: a value stored without its NUL
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, AsWide(keyName.c_str()), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+        return false;
+    char16_t data[kRegistryValueCapacity + 1] = {};  // one more unit: a value stored without its NUL
     DWORD type = 0;
-    DWORD bytes = kRegistryValueCapacity * sizeof(wchar_t);
+    DWORD bytes = kRegistryValueCapacity * sizeof(char16_t);
     if (RegQueryValueExW(key.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(data), &bytes) != ERROR_SUCCESS)
         return false;
     if (type != REG_SZ) return false;
     // The guard unit ends a value stored without its NUL; one that fills the
     // whole buffer is longer than the lookup allows.
-    std::size_t length = std::wcslen(data);
+    std::size_t length = std::u16string_view(data).size();
     if (length >= kRegistryValueCapacity) return false;
     value.assign(data, length);
     return true;
@@ -52,9 +51,10 @@ bool DescribeSpecialFolder(int number, SpecialFolderEntry& entry) {
     if (!IsOfferedFolder(number)) return false;
     SHFILEINFOW info = {};
     if (number > kLastShellFolder) {
-        std::wstring path = TempPath();
+        std::u16string path = TempPath();
         if (path.empty()) return false;
-        if (SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), SHGFI_ICON | SHGFI_SMALLICON) == 0) return false;
+        if (SHGetFileInfoW(AsWide(path.c_str()), 0, &info, sizeof(info), SHGFI_ICON | SHGFI_SMALLICON) == 0)
+            return false;
     } else {
         UniqueItemIdList list;
         if (FAILED(SHGetSpecialFolderLocation(nullptr, number, list.put())) || !list) return false;
@@ -64,7 +64,7 @@ bool DescribeSpecialFolder(int number, SpecialFolderEntry& entry) {
     }
     UniqueIcon icon(info.hIcon);
     if (!icon) return false;  // nothing to show it with
-    entry.name = TableName(number);
+    entry.name = AsWide(SpecialFolderTable[number]);
     entry.icon = std::move(icon);
     return true;
 }
@@ -74,7 +74,7 @@ bool FindOpenTarget(std::uint32_t number, OpenTarget& target) {
     if (number == static_cast<std::uint32_t>(kInternetFolder)) {
         wchar_t path[kBrowserPathCapacity] = {};
         if (FindBrowserPath(path, kBrowserPathCapacity) != 0) return false;
-        target.file = path;
+        target.file = AsU16(path);
         target.verb = L"Open";
         return true;
     }
@@ -90,15 +90,11 @@ bool FindOpenTarget(std::uint32_t number, OpenTarget& target) {
 }
 
 int FindBrowserPath(wchar_t* buffer, std::size_t capacity) {
-    std::wstring fileClass;
-    if (!ReadClassDefault(L".htm", fileClass)) return -1;
-    std::wstring commandKey = fileClass + L"\\shell\\open\\command";
-    std::wstring commandLine;
-    if (!ReadClassDefault(commandKey.c_str(), commandLine)) return -1;
-    std::u16string_view program =
-        ProgramOfCommandLine(std::u16string_view(reinterpret_cast<const char16_t*>(commandLine.c_str()),
-                                                 commandLine.size()));
-    return CopyIfFits(program, reinterpret_cast<char16_t*>(buffer), capacity) ? 0 : -1;
+    std::u16string fileClass;
+    if (!ReadClassDefault(u".htm", fileClass)) return -1;
+    std::u16string commandLine;
+    if (!ReadClassDefault(fileClass + u"\\shell\\open\\command", commandLine)) return -1;
+    return CopyIfFits(ProgramOfCommandLine(commandLine), AsU16(buffer), capacity) ? 0 : -1;
 }
 
 }  // namespace velmora::explorer

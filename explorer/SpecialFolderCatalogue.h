@@ -25,7 +25,7 @@ bool DescribeSpecialFolder(int number, SpecialFolderEntry& entry);
 
 struct OpenTarget {
     const wchar_t* verb = nullptr;  // a verb the target demands, else null
-    std::wstring file;              // the path to open, when there is one
+    std::u16string file;            // the path to open, when there is one
     UniqueItemIdList idList;        // the item ID list to open, when there is one
 };
 

@@ -6,6 +6,7 @@
 #include "explorer/SpecialFolderTable.h"
 #include "platform/DebugLog.h"
 #include "platform/KeyState.h"
+#include "platform/TextConversion.h"
 #include "resources/resource.h"
 
 namespace velmora::explorer {
@@ -119,7 +120,7 @@ void SpecialFolderPicker::OpenSelectedEntry() {
         request.fMask = SEE_MASK_IDLIST;
         request.lpIDList = target.idList.get();
     } else {
-        request.lpFile = target.file.c_str();
+        request.lpFile = AsWide(target.file.c_str());
     }
     ShellExecuteExW(&request);  // the shell reports its own failures
 }

@@ -70,7 +70,7 @@ INT_PTR ModalDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         SetWindowLongPtrW(window_, DWLP_USER, 0);
         return FALSE;
     default:
-        return OnMessage(message, wParam, lParam) ? TRUE : FALSE;
+        return FALSE;
     }
 }
 

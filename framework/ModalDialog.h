@@ -46,8 +46,6 @@ protected:
     virtual bool OnCommand(WORD /*id*/, WORD /*code*/, HWND /*control*/) { return false; }
     // `result` becomes the message result (DWLP_MSGRESULT) when handled.
     virtual bool OnNotify(NMHDR* /*header*/, LRESULT& /*result*/) { return false; }
-    // Any other message; return true when handled.
-    virtual bool OnMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/) { return false; }
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;

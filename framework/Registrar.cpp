@@ -3,13 +3,10 @@
 #include <new>
 
 #include "framework/UniqueHandle.h"
+#include "platform/TextConversion.h"
 
 namespace velmora {
 namespace {
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "the registry takes UTF-16 text");
-
-const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
 HRESULT LastError() {
     const DWORD error = GetLastError();
@@ -29,20 +26,25 @@ HKEY RootHandle(RegistryRoot root) {
 
 // Deletes a key with all its subkeys; a missing key is fine.
 HRESULT DeleteTree(HKEY parent, const std::u16string& name) {
-    const LSTATUS status = RegDeleteTreeW(parent, Wide(name));
+    const LSTATUS status = RegDeleteTreeW(parent, AsWide(name.c_str()));
     if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return S_OK;
     return HRESULT_FROM_WIN32(status);
+}
+
+// The value's name; null for the key's default value.
+const wchar_t* ValueName(const ScriptValue& value) {
+    return value.name.empty() ? nullptr : AsWide(value.name.c_str());
 }
 
 HRESULT WriteValue(HKEY key, const ScriptValue& value) {
     LSTATUS status;
     if (value.kind == ScriptValue::Kind::Dword) {
         const DWORD number = value.number;
-        status = RegSetValueExW(key, value.name.empty() ? nullptr : Wide(value.name), 0, REG_DWORD,
-                                reinterpret_cast<const BYTE*>(&number), sizeof number);
+        status = RegSetValueExW(key, ValueName(value), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                                sizeof number);
     } else {
         const DWORD bytes = static_cast<DWORD>((value.text.size() + 1) * sizeof(char16_t));
-        status = RegSetValueExW(key, value.name.empty() ? nullptr : Wide(value.name), 0, REG_SZ,
+        status = RegSetValueExW(key, ValueName(value), 0, REG_SZ,
                                 reinterpret_cast<const BYTE*>(value.text.c_str()), bytes);
     }
     return HRESULT_FROM_WIN32(status);
@@ -55,7 +57,7 @@ HRESULT RegisterKey(HKEY parent, const ScriptKey& entry) {
         if (FAILED(hr)) return hr;
     }
     UniqueRegKey key;
-    const LSTATUS status = RegCreateKeyExW(parent, Wide(entry.name), 0, nullptr, REG_OPTION_NON_VOLATILE,
+    const LSTATUS status = RegCreateKeyExW(parent, AsWide(entry.name.c_str()), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                            KEY_READ | KEY_WRITE, nullptr, key.put(), nullptr);
     if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
     for (const ScriptValue& value : entry.values) {
@@ -78,13 +80,13 @@ HRESULT UnregisterKey(HKEY parent, const ScriptKey& entry) {
     HRESULT result = S_OK;
     {
         UniqueRegKey key;
-        const LSTATUS status = RegOpenKeyExW(parent, Wide(entry.name), 0, KEY_READ, key.put());
+        const LSTATUS status = RegOpenKeyExW(parent, AsWide(entry.name.c_str()), 0, KEY_READ, key.put());
         if (status == ERROR_FILE_NOT_FOUND) return S_OK;  // and so is everything beneath it
         if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
         for (const ScriptKey& subkey : entry.subkeys) KeepFirstFailure(result, UnregisterKey(key.get(), subkey));
     }
     if (entry.flag != KeyFlag::NoRemove) {
-        const LSTATUS status = RegDeleteKeyW(parent, Wide(entry.name));
+        const LSTATUS status = RegDeleteKeyW(parent, AsWide(entry.name.c_str()));
         if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
             KeepFirstFailure(result, HRESULT_FROM_WIN32(status));
     }
@@ -100,7 +102,7 @@ HRESULT ModulePathReplacement(HMODULE module, std::u16string& replacement) {
     if (length == 0) return LastError();
     if (length >= MAX_PATH) return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
     try {
-        replacement = DoubleSingleQuotes(std::u16string_view(reinterpret_cast<const char16_t*>(path), length));
+        replacement = DoubleSingleQuotes(std::u16string_view(AsU16(path), length));
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }

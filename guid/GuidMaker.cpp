@@ -6,14 +6,9 @@
 
 #include "addin/Connect.h"
 #include "framework/Module.h"
+#include "platform/TextConversion.h"
 
 namespace velmora::guid {
-
-namespace {
-char16_t* Units(wchar_t* text) { return reinterpret_cast<char16_t*>(text); }
-}  // namespace
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t expected");
 
 bool MakeNewGuid(GUID& out) {
     out = GUID_NULL;
@@ -40,15 +35,13 @@ int LoadGuidTemplate(int format, wchar_t (&buffer)[kGuidTextCapacity]) {
 bool RenderGuid(int format, const GUID& guid, wchar_t (&buffer)[kGuidTextCapacity]) {
     wchar_t pattern[kGuidTextCapacity];
     if (LoadGuidTemplate(format, pattern) <= 0) return false;
-    FormatGuid(Units(buffer), kGuidTextCapacity, Units(pattern), ToGuidValue(guid));
+    FormatGuid(AsU16(buffer), kGuidTextCapacity, AsU16(pattern), ToGuidValue(guid));
     return true;
 }
 
 }  // namespace velmora::guid
 
 namespace velmora {
-
-static_assert(Connect::GuidTextCapacity == guid::kGuidTextCapacity, "guidText holds one rendering");
 
 int Connect::MakeGuidText(const GUID& guid) {
     GUID chosen = guid;

@@ -6,12 +6,10 @@
 
 namespace velmora {
 
-namespace {
-const wchar_t kGuidSetFile[] = L"GuidSet.ini";
-}
+std::u16string GuidSetPath() { return config::FilePath(u"GuidSet.ini"); }
 
 int ReadGuidSet() {
-    config::FileReader file(config::FilePath(kGuidSetFile));
+    config::FileReader file(GuidSetPath());
     if (!file.IsOpen()) return -1;
     return guid::ReadGuidFormat(file);
 }
@@ -19,7 +17,7 @@ int ReadGuidSet() {
 int Connect::WriteGuidSet() {
     // The number only counts as stored once it reached the file and the file
     // closed cleanly.
-    return config::WriteWholeFile(config::FilePath(kGuidSetFile), guid::GuidFormatText(guidFormat)) ? 0 : -1;
+    return config::WriteWholeFile(GuidSetPath(), guid::GuidFormatText(guidFormat)) ? 0 : -1;
 }
 
 }  // namespace velmora

@@ -1,7 +1,6 @@
 #include "addin/Connect.h"
 
 #include "guid/GuidStore.h"
-#include "platform/ConfigFiles.h"
 #include "platform/DebugLog.h"
 
 namespace velmora {
@@ -15,7 +14,7 @@ int Connect::InsertGUID() {
     // memory as it was, so that the GUID dialog still opens on a real format.
     int format = ReadGuidSet();
     if (format < 0) {
-        return CommandStopped(command, L"GuidSet.ini cannot be opened:", config::FilePath(L"GuidSet.ini"));
+        return CommandStopped(command, L"GuidSet.ini cannot be opened:", GuidSetPath());
     }
     guidFormat = format;
     if (MakeGuidText(GUID_NULL) != 0) return CommandStopped(command, L"no GUID text could be made");

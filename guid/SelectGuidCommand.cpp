@@ -2,7 +2,6 @@
 
 #include "guid/GuidSelectDialog.h"
 #include "guid/GuidStore.h"
-#include "platform/ConfigFiles.h"
 #include "platform/DebugLog.h"
 
 namespace velmora {
@@ -26,7 +25,7 @@ int Connect::SelectGUID() {
     // The store must open, although the dialog starts from the format in
     // memory, not from the one read.
     if (ReadGuidSet() < 0) {
-        return CommandStopped(kCommand, L"GuidSet.ini cannot be opened:", config::FilePath(L"GuidSet.ini"));
+        return CommandStopped(kCommand, L"GuidSet.ini cannot be opened:", GuidSetPath());
     }
 
     GuidSelectDialog dialog(guidFormat);
@@ -47,7 +46,7 @@ int Connect::SelectGUID() {
     debuglog::Reason whyNot = nullptr;
     if (InsertText(&whyNot) != 0) return CommandStopped(kCommand, whyNot);
     if (WriteGuidSet() != 0) {
-        return CommandStopped(kCommand, L"GuidSet.ini cannot be written:", config::FilePath(L"GuidSet.ini"));
+        return CommandStopped(kCommand, L"GuidSet.ini cannot be written:", GuidSetPath());
     }
     return 0;
 }

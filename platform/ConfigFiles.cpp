@@ -5,32 +5,34 @@
 
 #include <algorithm>
 
+#include "platform/TextConversion.h"
+
 namespace velmora::config {
 
 namespace {
-const wchar_t kFolder[] = L"Orinth\\Velmora\\";
+const char16_t kFolder[] = u"Orinth\\Velmora\\";
 
 // The most one ReadFile or WriteFile call is asked to move.
 constexpr std::size_t kMaxTransfer = std::size_t{1} << 30;
 
-std::wstring AppendToAppData(const std::wstring& relative) {
+std::u16string AppendToAppData(const std::u16string& relative) {
     wchar_t path[MAX_PATH] = {};
     SHGetSpecialFolderPathW(nullptr, path, CSIDL_APPDATA, FALSE);
-    if (!PathAppendW(path, relative.c_str())) return relative;
-    return path;
+    if (!PathAppendW(path, AsWide(relative.c_str()))) return relative;
+    return AsU16(path);
 }
 }  // namespace
 
-std::wstring FolderPath() {
-    std::wstring folder = AppendToAppData(kFolder);
-    if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+std::u16string FolderPath() {
+    std::u16string folder = AppendToAppData(kFolder);
+    if (folder.empty() || folder.back() != u'\\') folder += u'\\';
     return folder;
 }
 
-std::wstring FilePath(const wchar_t* name) { return AppendToAppData(std::wstring(kFolder) + name); }
+std::u16string FilePath(const char16_t* name) { return AppendToAppData(kFolder + std::u16string(name)); }
 
-FileReader::FileReader(const std::wstring& path)
-    : file_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+FileReader::FileReader(const std::u16string& path)
+    : file_(CreateFileW(AsWide(path.c_str()), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {}
 
 bool FileReader::Size(std::uint64_t& size) const {
@@ -49,15 +51,15 @@ std::size_t FileReader::Read(char* buffer, std::size_t capacity) {
     return read;
 }
 
-bool FileSize(const std::wstring& path, std::uint64_t& size) {
+bool FileSize(const std::u16string& path, std::uint64_t& size) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return false;
+    if (!GetFileAttributesExW(AsWide(path.c_str()), GetFileExInfoStandard, &data)) return false;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
     size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return true;
 }
 
-textfile::ReadResult ReadWholeFile(const std::wstring& path, std::uint64_t limit, std::string& bytes) {
+textfile::ReadResult ReadWholeFile(const std::u16string& path, std::uint64_t limit, std::string& bytes) {
     FileReader file(path);
     if (!file.IsOpen()) return textfile::ReadResult::CannotOpen;
     std::uint64_t size = 0;
@@ -83,8 +85,8 @@ textfile::ReadResult ReadWholeFile(const std::wstring& path, std::uint64_t limit
     return textfile::ReadResult::Read;
 }
 
-bool WriteWholeFile(const std::wstring& path, std::string_view bytes) {
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+bool WriteWholeFile(const std::u16string& path, std::string_view bytes) {
+    UniqueFile file(CreateFileW(AsWide(path.c_str()), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     bool written = true;

@@ -4,7 +4,8 @@
 // UTF-16 path, so a path with characters outside the ANSI code page still
 // names the right file, and are shared with other readers and writers as the
 // C runtime shares them. Their bytes are handed over raw: the text rules
-// belong to the portable readers (textfile/).
+// belong to the portable readers (textfile/). Paths are UTF-16 as the
+// portable code keeps them (platform/TextConversion.h).
 #include <windows.h>
 
 #include <cstdint>
@@ -18,10 +19,10 @@ namespace velmora::config {
 
 // "<application data>\Orinth\Velmora\", with its trailing backslash. When the
 // shell cannot name the application-data folder the relative path is used.
-std::wstring FolderPath();
+std::u16string FolderPath();
 
 // "<application data>\Orinth\Velmora\<name>", joined by the shell's path rule.
-std::wstring FilePath(const wchar_t* name);
+std::u16string FilePath(const char16_t* name);
 
 struct FileHandleTraits {
     using Handle = HANDLE;
@@ -33,7 +34,7 @@ using UniqueFile = UniqueHandle<FileHandleTraits>;
 // A file opened for reading, its bytes from the start. A folder does not open.
 class FileReader final : public textfile::ByteSource {
 public:
-    explicit FileReader(const std::wstring& path);
+    explicit FileReader(const std::u16string& path);
     bool IsOpen() const { return static_cast<bool>(file_); }
     // The size now; false when it cannot be told.
     bool Size(std::uint64_t& size) const;
@@ -44,14 +45,14 @@ private:
 };
 
 // The size of a file (not a folder) in bytes, without opening it.
-bool FileSize(const std::wstring& path, std::uint64_t& size);
+bool FileSize(const std::u16string& path, std::uint64_t& size);
 
 // All of a file's bytes into `bytes`, unless it holds more than `limit`: the
 // size is asked first, so a file over the limit is not read at all.
-textfile::ReadResult ReadWholeFile(const std::wstring& path, std::uint64_t limit, std::string& bytes);
+textfile::ReadResult ReadWholeFile(const std::u16string& path, std::uint64_t limit, std::string& bytes);
 
 // Creates the file or cuts it to nothing, then writes `bytes`. True only when
 // it opened, took every byte and closed cleanly.
-bool WriteWholeFile(const std::wstring& path, std::string_view bytes);
+bool WriteWholeFile(const std::u16string& path, std::string_view bytes);
 
 }  // namespace velmora::config

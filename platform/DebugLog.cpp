@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/TextConversion.h"
+
 namespace velmora::debuglog {
 
 namespace {
@@ -28,7 +30,7 @@ private:
     std::size_t length_ = 0;
 };
 
-void Write(const wchar_t* command, Reason reason, const std::wstring_view* detail) noexcept {
+void Write(const wchar_t* command, Reason reason, const std::u16string_view* detail) noexcept {
     LineBuffer line;
     line.Append(L"Velmora: ");
     line.Append(command ? command : L"");
@@ -36,7 +38,7 @@ void Write(const wchar_t* command, Reason reason, const std::wstring_view* detai
     line.Append(reason ? reason : L"stopped");
     if (detail) {
         line.Append(L" \"");
-        line.Append(*detail);
+        line.Append(AsWide(*detail));
         line.Append(L"\"");
     }
     line.Write();
@@ -49,7 +51,7 @@ int CommandStopped(const wchar_t* command, Reason reason) noexcept {
     return -1;
 }
 
-int CommandStopped(const wchar_t* command, Reason reason, std::wstring_view detail) noexcept {
+int CommandStopped(const wchar_t* command, Reason reason, std::u16string_view detail) noexcept {
     Write(command, reason, &detail);
     return -1;
 }

@@ -16,11 +16,7 @@ using Reason = const wchar_t*;
 // that stopped, so that a command can `return CommandStopped(...)`.
 int CommandStopped(const wchar_t* command, Reason reason) noexcept;
 // The same with `detail` (a path, an extension) after the reason, in quotes.
-int CommandStopped(const wchar_t* command, Reason reason, std::wstring_view detail) noexcept;
-inline int CommandStopped(const wchar_t* command, Reason reason, std::u16string_view detail) noexcept {
-    return CommandStopped(command, reason,
-                          std::wstring_view(reinterpret_cast<const wchar_t*>(detail.data()), detail.size()));
-}
+int CommandStopped(const wchar_t* command, Reason reason, std::u16string_view detail) noexcept;
 
 // Stores `reason` where an optional out-parameter points.
 inline void Tell(Reason* whyNot, Reason reason) noexcept {

@@ -59,9 +59,22 @@ HRESULT IsInBreakMode(IDispatch* dte, bool& inBreakMode) {
     return hr;
 }
 
-bool IsNotInBreakMode(IDispatch* dte) {
+bool IsNotInBreakMode(IDispatch* dte, debuglog::Reason* whyNot) {
+    using debuglog::Tell;
+    if (!dte) {
+        Tell(whyNot, L"not connected to the host");
+        return false;
+    }
     bool inBreakMode = false;
-    return SUCCEEDED(IsInBreakMode(dte, inBreakMode)) && !inBreakMode;
+    if (FAILED(IsInBreakMode(dte, inBreakMode))) {
+        Tell(whyNot, L"the debugger's mode cannot be read");
+        return false;
+    }
+    if (inBreakMode) {
+        Tell(whyNot, L"the debugger is in break mode");
+        return false;
+    }
+    return true;
 }
 
 HRESULT GetSolution(IDispatch* dte, ComPtr<IDispatch>& solution) {

@@ -22,8 +22,10 @@ HRESULT AddNamedCommand(IDispatch* commands, IDispatch* addInInstance, BSTR name
 
 // _DTE.Debugger, then Debugger.CurrentMode compared with break mode.
 HRESULT IsInBreakMode(IDispatch* dte, bool& inBreakMode);
-// Passes when the debugger mode can be read and is not break mode.
-bool IsNotInBreakMode(IDispatch* dte);
+// Passes when there is a host root and the debugger mode can be read and is
+// not break mode: the first check of the commands that do not run in break
+// mode. When it fails, `whyNot` (if given) receives the reason.
+bool IsNotInBreakMode(IDispatch* dte, debuglog::Reason* whyNot = nullptr);
 
 HRESULT GetSolution(IDispatch* dte, ComPtr<IDispatch>& solution);
 // _Solution.IsOpen and _Solution.FullName.

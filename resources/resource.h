@@ -2,8 +2,7 @@
 #pragma once
 
 // String table
-#define IDS_ADDIN_NAME 100
-#define IDS_GUID_FORMAT_FIRST 101  // 101 + format index, five formats
+#define IDS_ADDIN_NAME 100  // 101 to 105: the GUID formats (guid/GuidFormat.h)
 
 // Registration script and type library
 #define IDR_CONNECT 101

@@ -8,6 +8,7 @@
 #include "addin/TextInsertion.h"
 #include "platform/DebugLog.h"
 #include "platform/HostOperations.h"
+#include "platform/TextConversion.h"
 #include "templates/CodeTemplateSet.h"
 #include "templates/InsertionText.h"
 #include "templates/TemplatePickerDialog.h"
@@ -44,15 +45,10 @@ int LoadStopped(const TracedTemplateSet& templates, int loaded, const WindowsTem
 }  // namespace
 
 int Connect::CodeTemplate() {
-    if (!host) return CommandStopped(kCommand, L"not connected to the host");
-    bool inBreakMode = false;
-    if (FAILED(hostops::IsInBreakMode(host.Get(), inBreakMode))) {
-        return CommandStopped(kCommand, L"the debugger's mode cannot be read");
-    }
-    if (inBreakMode) return CommandStopped(kCommand, L"the debugger is in break mode");
+    debuglog::Reason whyNot = nullptr;
+    if (!hostops::IsNotInBreakMode(host.Get(), &whyNot)) return CommandStopped(kCommand, whyNot);
 
     hostops::EditableSelection target;
-    debuglog::Reason whyNot = nullptr;
     if (!hostops::FindEditableSelection(host.Get(), target, &whyNot)) return CommandStopped(kCommand, whyNot);
     long column = 0;
     if (FAILED(hostops::GetAnchorDisplayColumn(target.selection.Get(), column))) {
@@ -65,7 +61,7 @@ int Connect::CodeTemplate() {
         if (FAILED(hostops::GetDocumentName(target.document.Get(), name))) {
             return CommandStopped(kCommand, L"the document's name cannot be read");
         }
-        extension = ExtensionOf(std::u16string(reinterpret_cast<const char16_t*>(name.get()), SysStringLen(name.get())));
+        extension = ExtensionOf(std::u16string(AsU16(name.get()), SysStringLen(name.get())));
     }
 
     WindowsTemplateFiles files;
@@ -86,7 +82,7 @@ int Connect::CodeTemplate() {
         return CommandStopped(kCommand, L"the chosen item matches no template");
     }
     const std::u16string text = BuildInsertionText(chosen.lines, column);
-    if (PasteText(target.selection.Get(), reinterpret_cast<const wchar_t*>(text.c_str()), text.size(), &whyNot) != 0) {
+    if (PasteText(target.selection.Get(), AsWide(text.c_str()), text.size(), &whyNot) != 0) {
         return CommandStopped(kCommand, whyNot);
     }
     return 0;

@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/TextConversion.h"
+
 namespace velmora {
 namespace {
 
 constexpr DWORD kListBoxComparison = NORM_IGNORECASE;
-
-const wchar_t* Wide(std::u16string_view text) { return reinterpret_cast<const wchar_t*>(text.data()); }
 
 int Length(std::u16string_view text) { return static_cast<int>(text.size()); }
 
@@ -21,13 +21,13 @@ int AppendSortKey(std::u16string_view text, LCID locale, std::vector<BYTE>& keys
     // only when it needs more.
     int room = 8 * Length(text) + 64;
     keys.resize(start + static_cast<std::size_t>(room));
-    int size = LCMapStringW(locale, LCMAP_SORTKEY | kListBoxComparison, Wide(text), Length(text),
+    int size = LCMapStringW(locale, LCMAP_SORTKEY | kListBoxComparison, AsWide(text.data()), Length(text),
                             reinterpret_cast<LPWSTR>(keys.data() + start), room);
     if (size == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-        room = LCMapStringW(locale, LCMAP_SORTKEY | kListBoxComparison, Wide(text), Length(text), nullptr, 0);
+        room = LCMapStringW(locale, LCMAP_SORTKEY | kListBoxComparison, AsWide(text.data()), Length(text), nullptr, 0);
         if (room > 0) {
             keys.resize(start + static_cast<std::size_t>(room));
-            size = LCMapStringW(locale, LCMAP_SORTKEY | kListBoxComparison, Wide(text), Length(text),
+            size = LCMapStringW(locale, LCMAP_SORTKEY | kListBoxComparison, AsWide(text.data()), Length(text),
                                 reinterpret_cast<LPWSTR>(keys.data() + start), room);
         }
     }
@@ -79,8 +79,8 @@ std::vector<int> ListBoxOrder(const std::vector<std::u16string_view>& texts, LCI
     for (std::size_t i = 1; i < order.size(); ++i) {
         const std::u16string_view before = texts[static_cast<std::size_t>(order[i - 1])];
         const std::u16string_view after = texts[static_cast<std::size_t>(order[i])];
-        if (CompareStringW(locale, kListBoxComparison, Wide(before), Length(before), Wide(after), Length(after)) ==
-            CSTR_GREATER_THAN)
+        if (CompareStringW(locale, kListBoxComparison, AsWide(before.data()), Length(before), AsWide(after.data()),
+                           Length(after)) == CSTR_GREATER_THAN)
             return {};
     }
     return order;
@@ -97,11 +97,12 @@ void FillSortingListBox(HWND listBox, const std::vector<std::u16string_view>& te
     SendMessageW(listBox, WM_SETREDRAW, FALSE, 0);
     SendMessageW(listBox, LB_INITSTORAGE, texts.size(), static_cast<LPARAM>(textBytes));
     if (order.empty()) {
-        for (std::u16string_view text : texts) SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(text)));
+        for (std::u16string_view text : texts)
+            SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(AsWide(text.data())));
     } else {
         for (int index : order)
             SendMessageW(listBox, LB_INSERTSTRING, static_cast<WPARAM>(-1),
-                         reinterpret_cast<LPARAM>(Wide(texts[static_cast<std::size_t>(index)])));
+                         reinterpret_cast<LPARAM>(AsWide(texts[static_cast<std::size_t>(index)].data())));
     }
     SendMessageW(listBox, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(listBox, nullptr, TRUE);

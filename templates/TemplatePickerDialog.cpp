@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/TextConversion.h"
 #include "resources/resource.h"
 #include "templates/ListBoxOrder.h"
-#include "templates/WindowsTemplateFiles.h"
 
 namespace velmora {
 
@@ -67,14 +67,15 @@ void TemplatePickerDialog::Choose() {
         Finish(-1);
         return;
     }
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    LRESULT copied = SendMessageW(listBox, LB_GETTEXT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(&text[0]));
+    std::u16string text(static_cast<std::size_t>(length) + 1, u'\0');
+    LRESULT copied =
+        SendMessageW(listBox, LB_GETTEXT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(AsWide(&text[0])));
     if (copied == LB_ERR) {
         Finish(-1);
         return;
     }
     text.resize(static_cast<std::size_t>(copied));
-    chosenIndex = templateSet->FindByDisplayText(ToU16(text));
+    chosenIndex = templateSet->FindByDisplayText(text);
     Finish(chosenIndex);
 }
 

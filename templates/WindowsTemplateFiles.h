@@ -17,13 +17,4 @@ public:
     std::size_t ToUtf16(std::string_view bytes, char16_t* out) const override;
 };
 
-// wchar_t is the 16-bit UTF-16 unit on Windows: the two string types convert
-// by reinterpreting the units.
-inline std::u16string ToU16(const std::wstring& text) {
-    return std::u16string(reinterpret_cast<const char16_t*>(text.data()), text.size());
-}
-inline std::wstring ToWide(std::u16string_view text) {
-    return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size());
-}
-
 }  // namespace velmora

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/UniqueHandle.h"
+#include "platform/TextConversion.h"
 #include "testbed/host/ClipboardText.h"
 
 namespace velmora::demo {
@@ -41,13 +42,7 @@ Report::Report() {
 }
 
 void Report::Write(const std::wstring& text) {
-    if (text.empty()) return;
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    if (size <= 0) return;
-    std::string bytes(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
-                        nullptr);
+    const std::string bytes = ToCodePage(text, CP_UTF8);
     fwrite(bytes.data(), 1, bytes.size(), stdout);
 }
 

@@ -16,6 +16,7 @@
 #include "testbed/demo/Report.h"
 #include "testbed/demo/Scenario.h"
 #include "platform/DteInterfaces.h"
+#include "platform/TextConversion.h"
 
 namespace {
 
@@ -23,11 +24,8 @@ using Microsoft::WRL::ComPtr;
 using velmora::demo::Report;
 using velmora::demo::Scenario;
 
-std::wstring Wide(const char* text) {
-    std::wstring wide;
-    while (*text) wide += static_cast<wchar_t>(static_cast<unsigned char>(*text++));
-    return wide;
-}
+// A scenario's name or summary (UTF-8 source text).
+std::wstring Wide(const char* text) { return velmora::ToWide(velmora::FromCodePage(text, CP_UTF8)); }
 
 class ComApartment {
 public:

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/TextConversion.h"
 #include "resources/resource.h"
 #include "templates/CodeTemplateSet.h"
 #include "templates/TemplatePickerDialog.h"
@@ -30,12 +31,11 @@
 
 namespace {
 
+using velmora::AsWide;
 using velmora::CodeTemplateSet;
 
 constexpr int kSizes[] = {1000, 10000, 50000};
 constexpr double kTarget = 1.2;
-
-const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
 double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
     LARGE_INTEGER frequency;
@@ -177,7 +177,7 @@ INT_PTR CALLBACK BareDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
             SendMessageW(list, LB_INITSTORAGE, fill.texts->size(), static_cast<LPARAM>(bytes));
         }
         for (const std::u16string& text : *fill.texts)
-            SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(text)));
+            SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(AsWide(text.c_str())));
         if (fill.reserve) {
             SendMessageW(list, WM_SETREDRAW, TRUE, 0);
             InvalidateRect(list, nullptr, TRUE);
@@ -196,7 +196,8 @@ INT_PTR CALLBACK NaiveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     if (message == WM_INITDIALOG) {
         const auto& texts = *reinterpret_cast<const std::vector<std::u16string>*>(lParam);
         HWND list = GetDlgItem(dialog, IDC_TEMPLATE_LIST);
-        for (const std::u16string& text : texts) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(text)));
+        for (const std::u16string& text : texts)
+            SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(AsWide(text.c_str())));
         return TRUE;
     }
     return BareDialogProc(dialog, message, wParam, lParam);
@@ -234,7 +235,8 @@ int main() {
         for (int i = 0; i < set.GetCount(); ++i) inSetOrder.emplace_back(set.GetDisplayText(i));
         std::vector<std::u16string> sorted = inSetOrder;
         std::sort(sorted.begin(), sorted.end(), [](const std::u16string& a, const std::u16string& b) {
-            return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, Wide(a), -1, Wide(b), -1) == CSTR_LESS_THAN;
+            return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, AsWide(a.c_str()), -1, AsWide(b.c_str()),
+                                  -1) == CSTR_LESS_THAN;
         });
         BareFill plain{&sorted, false};
         BareFill reserved{&sorted, true};

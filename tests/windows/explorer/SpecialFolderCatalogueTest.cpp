@@ -13,6 +13,7 @@
 #include "ExplorerTestSupport.h"
 #include "explorer/SpecialFolderCatalogue.h"
 #include "explorer/SpecialFolderTable.h"
+#include "platform/TextConversion.h"
 #include "support/HostFixture.h"
 
 namespace velmora::test {
@@ -41,7 +42,7 @@ TEST(SpecialFolderCatalogue, DescribesExactlyThePlacesTheShellKnows) {
         }
         ++available;
         ASSERT_NE(entry.name, nullptr);
-        EXPECT_STREQ(entry.name, reinterpret_cast<const wchar_t*>(explorer::SpecialFolderTable[n]));
+        EXPECT_STREQ(entry.name, AsWide(explorer::SpecialFolderTable[n]));
         EXPECT_TRUE(IconIsAlive(entry.icon.get()));
         ICONINFO info = {};
         ASSERT_TRUE(GetIconInfo(entry.icon.get(), &info));
@@ -116,7 +117,7 @@ TEST(SpecialFolderCatalogue, OpenTargets) {
     for (std::uint32_t n : {62u, 63u, 0x7FFFFFFFu}) {
         OpenTarget target;
         ASSERT_TRUE(FindOpenTarget(n, target)) << n;
-        EXPECT_EQ(target.file, TemporaryPath());
+        EXPECT_EQ(ToWide(target.file), TemporaryPath());
         EXPECT_FALSE(target.idList);
         EXPECT_EQ(target.verb, nullptr);
     }
@@ -129,7 +130,7 @@ TEST(SpecialFolderCatalogue, InternetTargetIsTheBrowserOpenedWithOpen) {
         ASSERT_TRUE(browser.Ready());
         OpenTarget target;
         ASSERT_TRUE(FindOpenTarget(explorer::kInternetFolder, target));
-        EXPECT_EQ(target.file, L"C:\\Browsers\\見る.exe");
+        EXPECT_EQ(target.file, u"C:\\Browsers\\見る.exe");
         ASSERT_NE(target.verb, nullptr);
         EXPECT_STREQ(target.verb, L"Open");
         EXPECT_FALSE(target.idList);

@@ -16,6 +16,7 @@
 #include "addin/Connect.h"
 #include "explorer/SpecialFolderPicker.h"
 #include "explorer/SpecialFolderTable.h"
+#include "platform/TextConversion.h"
 #include "resources/resource.h"
 #include "support/HostFixture.h"
 
@@ -118,7 +119,7 @@ TEST_F(SpecialFolderPickerTest, ListsTheAvailablePlacesInCatalogueOrderWithTempL
         listed.push_back(static_cast<int>(number));
         SCOPED_TRACE(number);
         EXPECT_FALSE(entry.text.empty());
-        EXPECT_EQ(entry.text, reinterpret_cast<const wchar_t*>(explorer::SpecialFolderTable[number]));
+        EXPECT_EQ(entry.text, AsWide(explorer::SpecialFolderTable[number]));
         EXPECT_EQ(entry.image, entry.selectedImage);
         images.insert(entry.image);
     }

@@ -13,6 +13,7 @@
 #include "framework/Module.h"
 #include "guid/GuidFormat.h"
 #include "guid/GuidMaker.h"
+#include "platform/TextConversion.h"
 #include "resources/resource.h"
 #include "support/DialogTemplate.h"
 #include "support/HostFixture.h"
@@ -58,7 +59,7 @@ void ExpectPortableStringTable(HMODULE module) {
         SCOPED_TRACE(id);
         std::wstring text;
         ASSERT_TRUE(ResourceString(module, id, text));
-        EXPECT_EQ(Narrow(text), Narrow(reinterpret_cast<const wchar_t*>(guid::StringTableText(static_cast<int>(id)))));
+        EXPECT_EQ(Narrow(text), Narrow(AsWide(guid::StringTableText(static_cast<int>(id)))));
     }
 }
 
@@ -73,7 +74,7 @@ TEST(GuidResources, TemplateLoaderGivesTheFiveFormats) {
     wchar_t text[guid::kGuidTextCapacity];
     for (int format = 0; format < guid::kFormatCount; ++format) {
         SCOPED_TRACE(format);
-        const std::wstring expected = reinterpret_cast<const wchar_t*>(guid::FormatTemplate(format));
+        const std::wstring expected = AsWide(guid::FormatTemplate(format));
         EXPECT_EQ(guid::LoadGuidTemplate(format, text), static_cast<int>(expected.size()));
         EXPECT_EQ(Narrow(text), Narrow(expected));
         // "\r\n" in the resource script must arrive as the two control characters.

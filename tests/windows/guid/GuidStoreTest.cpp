@@ -10,6 +10,7 @@
 #include "addin/Connect.h"
 #include "guid/GuidStore.h"
 #include "guid/GuidTestSupport.h"
+#include "platform/TextConversion.h"
 #include "support/HostFixture.h"
 #include "testbed/fixtures/UnixCommand.h"
 
@@ -96,17 +97,16 @@ TEST_F(GuidStoreTest, WriteThatFailsIsReportedLikeAFileThatDoesNotOpen) {
     ConnectedAddIn addIn(host);
     TakeFormat(addIn, file, 3);
     file.Remove();
-    std::string unixPath = Narrow(file.Path().substr(2));
-    for (char& c : unixPath) {
-        if (c == '\\') c = '/';
+    std::wstring unixPath = file.Path().substr(2);
+    for (wchar_t& c : unixPath) {
+        if (c == L'\\') c = L'/';
     }
-    if (!popup::StartUnixCommand(L"/bin/ln -s /dev/full " + std::wstring(unixPath.begin(), unixPath.end())) ||
-        !popup::WaitForPath(file.Path(), true)) {
+    if (!popup::StartUnixCommand(L"/bin/ln -s /dev/full " + unixPath) || !popup::WaitForPath(file.Path(), true)) {
         GTEST_SKIP() << "no /dev/full link can be made here (not running under Wine)";
     }
     EXPECT_EQ(addIn.Object().WriteGuidSet(), -1);
     // Wine deletes no link to a device; the Linux side does.
-    ASSERT_TRUE(popup::StartUnixCommand(L"/bin/rm -f " + std::wstring(unixPath.begin(), unixPath.end())));
+    ASSERT_TRUE(popup::StartUnixCommand(L"/bin/rm -f " + unixPath));
     ASSERT_TRUE(popup::WaitForPath(file.Path(), false));
     // The same folder with a plain file writes fine.
     EXPECT_EQ(addIn.Object().WriteGuidSet(), 0);
@@ -118,9 +118,8 @@ TEST_F(GuidStoreTest, FolderNameOutsideTheAnsiCodePageIsReadAndWritten) {
     GetTempPathW(MAX_PATH, temp);
     const std::wstring folder = std::wstring(temp) + L"設定データ 한글 Ωμέγα";
     // The test only means something when the thread's code page loses characters.
-    BOOL lossy = FALSE;
-    char narrow[MAX_PATH * 4];
-    WideCharToMultiByte(CP_ACP, 0, folder.c_str(), -1, narrow, sizeof narrow, nullptr, &lossy);
+    bool lossy = false;
+    ToCodePage(folder, CP_ACP, &lossy);
     ASSERT_TRUE(lossy) << "code page " << GetACP() << " holds every character of the folder name";
 
     AppDataRedirect redirect(folder);

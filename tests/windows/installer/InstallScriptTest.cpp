@@ -16,6 +16,7 @@
 
 #include "InstallerTestSupport.h"
 #include "platform/DteInterfaces.h"
+#include "platform/TextConversion.h"
 #include "support/HostFixture.h"
 #include "testbed/fixtures/TestEnvironment.h"
 #include "templates/CodeTemplateSet.h"

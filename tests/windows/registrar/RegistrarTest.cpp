@@ -12,6 +12,7 @@
 
 #include "framework/Registrar.h"
 #include "framework/UniqueHandle.h"
+#include "platform/TextConversion.h"
 #include "resources/resource.h"
 #include "support/HostFixture.h"
 #include "support/RegistrySnapshot.h"
@@ -22,8 +23,6 @@ namespace {
 constexpr wchar_t ScratchPath[] = L"Software\\VelmoraTest\\Registrar";
 
 using test::Narrow;
-
-std::u16string U16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 
 // The tree at root\path as sorted lines, one per line of the result; "<missing>"
 // when the key does not exist.
@@ -426,7 +425,7 @@ TEST(ModulePath, QuotesAreDoubledAndTooLongPathsFail) {
                 expected += ch;
                 if (ch == L'\'') expected += L'\'';
             }
-            EXPECT_EQ(U16(expected), replacement);
+            EXPECT_EQ(ToU16(expected), replacement);
         } else {
             EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER), hr);
             EXPECT_TRUE(replacement.empty());

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/TextConversion.h"
+
 namespace velmora::test {
 
 namespace {
@@ -15,14 +17,6 @@ struct SectionLayout {
     DWORD processId;
     char text[kSectionSize - sizeof(DWORD)];
 };
-
-std::wstring FromAnsi(const char* text, std::size_t length) {
-    if (length == 0) return {};
-    const int size = MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
-    if (size > 0) MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(length), wide.data(), size);
-    return wide;
-}
 
 }  // namespace
 
@@ -61,7 +55,7 @@ void DebugOutputCapture::Listen() {
         std::size_t length = strnlen(section->text, sizeof section->text);
         while (length > 0 && (section->text[length - 1] == '\n' || section->text[length - 1] == '\r')) --length;
         std::lock_guard<std::mutex> hold(lock_);
-        messages_.push_back(FromAnsi(section->text, length));
+        messages_.push_back(ToWide(FromCodePage(std::string_view(section->text, length), CP_ACP)));
     }
 }
 

@@ -2,20 +2,11 @@
 
 #include "addin/Connect.h"
 #include "framework/UniqueHandle.h"
+#include "platform/TextConversion.h"
 
 namespace velmora::test {
 
-std::string Narrow(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(size > 0 ? size : 0), '\0');
-    if (size > 0) {
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
-                            nullptr);
-    }
-    return bytes;
-}
+std::string Narrow(const std::wstring& text) { return ToCodePage(text, CP_UTF8); }
 
 std::wstring FullCommandName(const std::wstring& shortName) { return L"Velmora.Connect." + shortName; }
 

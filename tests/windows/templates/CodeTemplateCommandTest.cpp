@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "addin/Connect.h"
+#include "platform/TextConversion.h"
 #include "support/DebugOutputCapture.h"
 #include "templates/CodeTemplateSet.h"
 #include "templates/WindowsTemplateFiles.h"
@@ -584,16 +585,7 @@ TEST_F(CodeTemplateTest, ShiftJisTemplateUnderAJapaneseThreadLocale) {
     ExpectInserted(L"for (;;) { // 表示\n    }\n", L"    for (;;) { // 表示\n    }\n");
 }
 
-// The bytes of `text` in a code page, or as UTF-16 of either byte order
-// with its mark.
-std::string Encoded(const std::wstring& text, UINT codePage) {
-    const int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
-                        nullptr);
-    return bytes;
-}
+// The bytes of `text` as UTF-16 of either byte order with its mark.
 std::string Utf16WithMark(const std::wstring& text, bool bigEndian) {
     return velmora::testing::Utf16Of(ToU16(text), bigEndian);
 }
@@ -611,10 +603,11 @@ TEST_F(CodeTemplateTest, TemplatesReadAlikeInEveryEncoding) {
         std::function<std::string(const std::wstring&)> save;
     };
     const Case cases[] = {
-        {"Shift_JIS, thread code page 932", kJapanese, [](const std::wstring& t) { return Encoded(t, 932); }},
-        {"UTF-8", kJapanese, [](const std::wstring& t) { return Encoded(t, CP_UTF8); }},
-        {"UTF-8 under a Western thread code page", kEnglish, [](const std::wstring& t) { return Encoded(t, CP_UTF8); }},
-        {"UTF-8 with mark", kEnglish, [](const std::wstring& t) { return "\xEF\xBB\xBF" + Encoded(t, CP_UTF8); }},
+        {"Shift_JIS, thread code page 932", kJapanese, [](const std::wstring& t) { return ToCodePage(t, 932); }},
+        {"UTF-8", kJapanese, [](const std::wstring& t) { return ToCodePage(t, CP_UTF8); }},
+        {"UTF-8 under a Western thread code page", kEnglish,
+         [](const std::wstring& t) { return ToCodePage(t, CP_UTF8); }},
+        {"UTF-8 with mark", kEnglish, [](const std::wstring& t) { return "\xEF\xBB\xBF" + ToCodePage(t, CP_UTF8); }},
         {"UTF-16 LE with mark", kEnglish, [](const std::wstring& t) { return Utf16WithMark(t, false); }},
         {"UTF-16 BE with mark", kEnglish, [](const std::wstring& t) { return Utf16WithMark(t, true); }},
     };

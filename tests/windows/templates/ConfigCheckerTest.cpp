@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/TextConversion.h"
 #include "support/HostFixture.h"
 #include "testbed/fixtures/TestEnvironment.h"
 #include "tests/windows/templates/TemplateTestSupport.h"
@@ -27,10 +28,7 @@ std::wstring BuildFolder() {
 }
 
 std::vector<std::wstring> Utf8Lines(const std::string& bytes) {
-    std::wstring text(bytes.size(), L'\0');
-    const int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
-                                          text.data(), static_cast<int>(text.size()));
-    text.resize(static_cast<std::size_t>(units > 0 ? units : 0));
+    const std::wstring text = ToWide(FromCodePage(bytes, CP_UTF8, MB_ERR_INVALID_CHARS));
     std::vector<std::wstring> lines;
     for (std::size_t start = 0; start < text.size();) {
         std::size_t end = text.find(L"\r\n", start);

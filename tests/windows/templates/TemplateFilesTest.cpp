@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/TextConversion.h"
 #include "support/HostFixture.h"
 #include "testbed/fixtures/TestEnvironment.h"
 #include "templates/CodeTemplateSet.h"
@@ -27,8 +28,6 @@ const std::string kMarksInTrailBytes = "\x81\x5b\x83\x7c\x83\x5d";       // ー�
 const std::string kDisplay = "\x95\x5c\x8e\xa6";                         // 表示
 const std::string kTemplatesFolder = "\x83\x65\x83\x93\x83\x76\x83\x8c";  // テンプレ
 const std::string kJapaneseWord = "\x93\xfa\x96\x7b\x8c\xea";                // 日本語
-
-std::u16string U16(const wchar_t* text) { return ToU16(text); }
 
 class TemplateFilesTest : public ::testing::Test {
 protected:
@@ -75,13 +74,13 @@ TEST_F(TemplateFilesTest, ShiftJisUnderAJapaneseThreadLocale) {
     ASSERT_EQ(set.LoadForExtension(u"cpp"), 0);
     ASSERT_EQ(set.GetCount(), 1) << "the trail bytes \"[|]\" of a double-byte line open no template";
     const TemplateEntry entry = testing::Entries(set)[0];
-    EXPECT_EQ(entry.name, U16(L"ループ"));
-    EXPECT_EQ(entry.description, U16(L"繰り返し"));
+    EXPECT_EQ(entry.name, u"ループ");
+    EXPECT_EQ(entry.description, u"繰り返し");
     ASSERT_EQ(entry.lines.size(), 3u);
-    EXPECT_EQ(entry.lines[0], U16(L"ーポゾ"));
-    EXPECT_EQ(entry.lines[1], U16(L"表示"));
+    EXPECT_EQ(entry.lines[0], u"ーポゾ");
+    EXPECT_EQ(entry.lines[1], u"表示");
     EXPECT_EQ(entry.lines[2].size(), 1u) << "a lone lead byte becomes one replacement character";
-    EXPECT_EQ(entry.displayText, U16(L"ループ  繰り返し"));
+    EXPECT_EQ(entry.displayText, u"ループ  繰り返し");
 }
 
 TEST_F(TemplateFilesTest, SameBytesUnderAWesternThreadLocale) {
