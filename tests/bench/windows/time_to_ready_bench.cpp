@@ -27,11 +27,15 @@
 #include <wrl/client.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cwchar>
 #include <exception>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "framework/UniqueHandle.h"
@@ -56,6 +60,7 @@ constexpr int kRounds = 21;       // measured runs of each kind, after one warm-
 constexpr int kTracedRounds = 5;  // runs with the breakdown's marks, apart from the measured ones
 constexpr double kTarget = 1.3;
 constexpr UINT kReadyTimeoutMs = 10000;
+constexpr std::chrono::seconds kCaseLimit{180};
 constexpr int kGeneratedTemplates = 1000;
 
 // Everything a message queue can hold. Not QS_ALLINPUT: with newer headers
@@ -569,6 +574,69 @@ INT_PTR CALLBACK BareDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     return FALSE;
 }
 
+// --- a case that hangs ------------------------------------------------------
+
+// Ends the program when a case takes far longer than it can: a run that hangs
+// before its pop-up's loop runs (where the ready timeout cannot act) must not
+// hang the benchmark script.
+class Watchdog {
+public:
+    Watchdog() : thread_([this] { Watch(); }) {}
+    ~Watchdog() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+
+    // Until Disarm, the program ends (exit code 2) when `limit` has passed.
+    void Arm(const char* what, std::chrono::seconds limit) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            what_ = what;
+            deadline_ = std::chrono::steady_clock::now() + limit;
+            armed_ = true;
+        }
+        changed_.notify_all();
+    }
+    void Disarm() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            armed_ = false;
+        }
+        changed_.notify_all();
+    }
+
+private:
+    void Watch() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        while (!stopping_) {
+            if (!armed_) {
+                changed_.wait(lock);
+            } else if (changed_.wait_until(lock, deadline_) == std::cv_status::timeout && armed_ &&
+                       std::chrono::steady_clock::now() >= deadline_) {
+                std::fprintf(stderr, "time_to_ready_bench: %s did not finish in %lld s; stopped\n", what_,
+                             static_cast<long long>(kCaseLimit.count()));
+                std::fflush(stdout);
+                std::fflush(stderr);
+                TerminateProcess(GetCurrentProcess(), 2);
+            }
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    const char* what_ = "";
+    std::chrono::steady_clock::time_point deadline_;
+    bool armed_ = false;
+    bool stopping_ = false;
+    std::thread thread_;  // last: starts once the state above exists
+};
+
 // --- the cases ---------------------------------------------------------------
 
 struct Case {
@@ -610,6 +678,18 @@ public:
 
     // Measures one case; false when a run went wrong (said on stderr).
     bool Measure(const Case& c) {
+        watchdog_.Arm(c.name, kCaseLimit);
+        const bool measured = MeasureCase(c);
+        watchdog_.Disarm();
+        return measured;
+    }
+
+    // The table, the breakdown and the ratio lines; true when every target is met.
+    bool Report() const;
+
+private:
+    // The warm-up and measured runs of one case, then the marked ones.
+    bool MeasureCase(const Case& c) {
         velmora::test::ConfigFolderFiles files;
         if (c.generated) {
             files.Write(L"CodeSet.ini", "Generated templates, one file for C++.\r\nBench.txt=cpp\r\n");
@@ -622,6 +702,7 @@ public:
         velmora::UniqueBstr command(SysAllocString(c.command));
 
         std::vector<double> addInMs, bareMs;
+        std::size_t items = 0;
         for (int round = 0; round <= kRounds; ++round) {  // round 0 is the warm-up
             Contents shown;
             double ms = TimeAddIn(command.get(), shown);
@@ -630,7 +711,7 @@ public:
             ms = TimeBare(shown);
             if (ms < 0) return false;
             if (round) bareMs.push_back(ms);
-            if (!round) items_ = shown.items.size();
+            if (!round) items = shown.items.size();
         }
 
         std::vector<Steps> addInSteps, bareSteps;
@@ -651,41 +732,11 @@ public:
                 bareSteps.push_back(StepsOf(run, bareMarked));
             }
         }
-        results_.push_back({c.name, items_, Median(addInMs), Median(bareMs), MedianSteps(addInSteps),
+        results_.push_back({c.name, items, Median(addInMs), Median(bareMs), MedianSteps(addInSteps),
                             MedianSteps(bareSteps)});
         return true;
     }
 
-    // The table, the breakdown and the ratio lines; true when every target is met.
-    bool Report() const {
-        std::printf("%-44s %10s %10s %9s %7s\n", "pop-up", "shows", "add-in ms", "bare ms", "ratio");
-        for (const Result& r : results_) {
-            std::printf("%-44s %10s %10.1f %9.1f %7.2f\n", r.name, Shows(r).c_str(), r.addInMs, r.bareMs,
-                        r.addInMs / r.bareMs);
-        }
-        std::printf("\nwhere the time goes (ms, medians of %d marked runs): host = Exec to the first look for the\n"
-                    "configuration folder; config = reading it and loading the set; create = DialogBoxParamW to\n"
-                    "WM_INITDIALOG; init = WM_INITDIALOG (guid: inside CoCreateGuid); show = until the loop shows\n"
-                    "it; paint = shown until ready\n",
-                    kTracedRounds);
-        std::printf("%-44s %6s %6s %6s %6s %6s %6s %6s %7s\n", "", "host", "config", "create", "init", "guid", "show",
-                    "paint", "total");
-        for (const Result& r : results_) {
-            PrintSteps(r.name, "add-in", r.addInSteps);
-            PrintSteps(r.name, "bare", r.bareSteps);
-        }
-        std::printf("\n");
-        bool met = true;
-        for (const Result& r : results_) {
-            const double ratio = r.addInMs / r.bareMs;
-            met = met && ratio <= kTarget;
-            std::printf("time to ready, %s: %.2fx the bare dialog (target <= %.1fx): %s\n", r.name, ratio, kTarget,
-                        ratio <= kTarget ? "met" : "NOT met");
-        }
-        return met;
-    }
-
-private:
     struct Result {
         const char* name;
         std::size_t items;
@@ -765,9 +816,37 @@ private:
     AddIn& addIn_;
     ReadyWatch& watch_;
     const Case* current_ = nullptr;
-    std::size_t items_ = 0;
     std::vector<Result> results_;
+    Watchdog watchdog_;
 };
+
+bool Bench::Report() const {
+    std::printf("%-44s %10s %10s %9s %7s\n", "pop-up", "shows", "add-in ms", "bare ms", "ratio");
+    for (const Result& r : results_) {
+        std::printf("%-44s %10s %10.1f %9.1f %7.2f\n", r.name, Shows(r).c_str(), r.addInMs, r.bareMs,
+                    r.addInMs / r.bareMs);
+    }
+    std::printf("\nwhere the time goes (ms, medians of %d marked runs): host = Exec to the first look for the\n"
+                "configuration folder; config = reading it and loading the set; create = DialogBoxParamW to\n"
+                "WM_INITDIALOG; init = WM_INITDIALOG (guid: inside CoCreateGuid); show = until the loop shows\n"
+                "it; paint = shown until ready\n",
+                kTracedRounds);
+    std::printf("%-44s %6s %6s %6s %6s %6s %6s %6s %7s\n", "", "host", "config", "create", "init", "guid", "show",
+                "paint", "total");
+    for (const Result& r : results_) {
+        PrintSteps(r.name, "add-in", r.addInSteps);
+        PrintSteps(r.name, "bare", r.bareSteps);
+    }
+    std::printf("\n");
+    bool met = true;
+    for (const Result& r : results_) {
+        const double ratio = r.addInMs / r.bareMs;
+        met = met && ratio <= kTarget;
+        std::printf("time to ready, %s: %.2fx the bare dialog (target <= %.1fx): %s\n", r.name, ratio, kTarget,
+                    ratio <= kTarget ? "met" : "NOT met");
+    }
+    return met;
+}
 
 struct ComApartment {
     ComApartment() : result(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
