@@ -13,21 +13,33 @@ const wchar_t kFolder[] = L"Orinth\\Velmora\\";
 // The most one ReadFile or WriteFile call is asked to move.
 constexpr std::size_t kMaxTransfer = std::size_t{1} << 30;
 
-std::wstring AppendToAppData(const std::wstring& relative) {
+std::wstring AppendToAppData(const std::wstring& appData, const std::wstring& relative) {
     wchar_t path[MAX_PATH] = {};
-    SHGetSpecialFolderPathW(nullptr, path, CSIDL_APPDATA, FALSE);
+    if (appData.size() < MAX_PATH) appData.copy(path, appData.size());
     if (!PathAppendW(path, relative.c_str())) return relative;
     return path;
 }
 }  // namespace
 
-std::wstring FolderPath() {
-    std::wstring folder = AppendToAppData(kFolder);
+std::wstring AppDataFolder() {
+    wchar_t path[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, path, CSIDL_APPDATA, FALSE);
+    return path;
+}
+
+std::wstring FolderPath(const std::wstring& appData) {
+    std::wstring folder = AppendToAppData(appData, kFolder);
     if (folder.empty() || folder.back() != L'\\') folder += L'\\';
     return folder;
 }
 
-std::wstring FilePath(const wchar_t* name) { return AppendToAppData(std::wstring(kFolder) + name); }
+std::wstring FilePath(const std::wstring& appData, const wchar_t* name) {
+    return AppendToAppData(appData, std::wstring(kFolder) + name);
+}
+
+std::wstring FolderPath() { return FolderPath(AppDataFolder()); }
+
+std::wstring FilePath(const wchar_t* name) { return FilePath(AppDataFolder(), name); }
 
 FileReader::FileReader(const std::wstring& path)
     : file_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,

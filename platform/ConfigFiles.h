@@ -23,6 +23,14 @@ std::wstring FolderPath();
 // "<application data>\Orinth\Velmora\<name>", joined by the shell's path rule.
 std::wstring FilePath(const wchar_t* name);
 
+// The application-data folder as the shell names it now; empty when it
+// cannot. The shell's lookup is not free (it reads the registry), so a caller
+// that needs several paths looks the folder up once and passes it to the
+// overloads below, which give the same paths as the two above.
+std::wstring AppDataFolder();
+std::wstring FolderPath(const std::wstring& appData);
+std::wstring FilePath(const std::wstring& appData, const wchar_t* name);
+
 struct FileHandleTraits {
     using Handle = HANDLE;
     static Handle Empty() noexcept { return INVALID_HANDLE_VALUE; }

@@ -10,9 +10,19 @@ namespace velmora {
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t expected");
 
-std::u16string WindowsTemplateFiles::SetFilePath() const { return ToU16(config::FilePath(L"CodeSet.ini")); }
+const std::wstring& WindowsTemplateFiles::AppData() const {
+    if (!appDataKnown_) {
+        appData_ = config::AppDataFolder();
+        appDataKnown_ = true;
+    }
+    return appData_;
+}
 
-std::u16string WindowsTemplateFiles::FolderPath() const { return ToU16(config::FolderPath()); }
+std::u16string WindowsTemplateFiles::SetFilePath() const {
+    return ToU16(config::FilePath(AppData(), L"CodeSet.ini"));
+}
+
+std::u16string WindowsTemplateFiles::FolderPath() const { return ToU16(config::FolderPath(AppData())); }
 
 bool WindowsTemplateFiles::FileSize(const std::u16string& path, std::uint64_t& size) const {
     return config::FileSize(ToWide(path), size);
