@@ -863,10 +863,8 @@ std::string WineVersion() {
     return version ? std::string("Wine ") + version() : std::string("not Wine");
 }
 
-int RunBench() {
-    const ComApartment apartment;
-    const std::wstring dllPath = velmora::test::WindowsPathOf(VELMORA_BUILT_DLL);
-    HostStandIn host;
+// The measurement, with the add-in connected; 0, 1 or 2 as main returns.
+int MeasureAll(const std::wstring& dllPath, HostStandIn& host) {
     AddIn addIn(dllPath, host);
     if (!addIn.Connected()) {
         std::fprintf(stderr, "time_to_ready_bench: %s\n", addIn.Error().c_str());
@@ -885,6 +883,20 @@ int RunBench() {
         if (!bench.Measure(c)) return 2;
     }
     return bench.Report() ? 0 : 1;
+}
+
+int RunBench() {
+    const ComApartment apartment;
+    HostStandIn host;
+    const int status = MeasureAll(velmora::test::WindowsPathOf(VELMORA_BUILT_DLL), host);
+    // The add-in is disconnected and released: it must hold nothing of the host.
+    if (!host.HeldObjects().empty() || !host.OverReleases().empty() || host.ApplicationReferences() != 0 ||
+        host.AddInReferences() != 0) {
+        std::fprintf(stderr, "time_to_ready_bench: host objects still referenced: %s\n",
+                     Narrow(host.DescribeReferences()).c_str());
+        return 2;
+    }
+    return status;
 }
 
 }  // namespace
