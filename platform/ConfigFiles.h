@@ -24,6 +24,14 @@ std::u16string FolderPath();
 // "<application data>\Orinth\Velmora\<name>", joined by the shell's path rule.
 std::u16string FilePath(const char16_t* name);
 
+// The application-data folder as the shell names it now; empty when it
+// cannot. The shell's lookup is not free (it reads the registry), so a caller
+// that needs several paths looks the folder up once and passes it to the
+// overloads below, which give the same paths as the two above.
+std::u16string AppDataFolder();
+std::u16string FolderPath(const std::u16string& appData);
+std::u16string FilePath(const std::u16string& appData, const char16_t* name);
+
 struct FileHandleTraits {
     using Handle = HANDLE;
     static Handle Empty() noexcept { return INVALID_HANDLE_VALUE; }

@@ -21,8 +21,10 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$root/build/bench" -DCMAKE_BUILD_TYPE=
   -DVELMORA_SANITIZE=OFF >/dev/null || exit 1
 cmake --build "$root/build/bench" -j "$jobs" --target template_loader_bench || exit 1
 run "template loader" "$root/build/bench/tests/template_loader_bench"
-# The picker's fill, under the Wine this machine runs.
-run "template picker" "$root/scripts/bench-picker.sh"
+# Under the Wine this machine runs: the picker's fill, and the time from a
+# command to its pop-up ready for input.
+run "template picker" "$root/scripts/bench-windows.sh" picker_fill_bench
+run "time to ready" "$root/scripts/bench-windows.sh" time_to_ready_bench
 
 if ((status)); then
   echo "bench: a target was missed"

@@ -5,9 +5,18 @@
 
 namespace velmora {
 
-std::u16string WindowsTemplateFiles::SetFilePath() const { return config::FilePath(u"CodeSet.ini"); }
 
-std::u16string WindowsTemplateFiles::FolderPath() const { return config::FolderPath(); }
+const std::u16string& WindowsTemplateFiles::AppData() const {
+    if (!appDataKnown_) {
+        appData_ = config::AppDataFolder();
+        appDataKnown_ = true;
+    }
+    return appData_;
+}
+
+std::u16string WindowsTemplateFiles::SetFilePath() const { return config::FilePath(AppData(), u"CodeSet.ini"); }
+
+std::u16string WindowsTemplateFiles::FolderPath() const { return config::FolderPath(AppData()); }
 
 bool WindowsTemplateFiles::FileSize(const std::u16string& path, std::uint64_t& size) const {
     return config::FileSize(path, size);

@@ -15,6 +15,14 @@ public:
     bool FileSize(const std::u16string& path, std::uint64_t& size) const override;
     textfile::ReadResult ReadBytes(const std::u16string& path, std::uint64_t limit, std::string& bytes) const override;
     std::size_t ToUtf16(std::string_view bytes, char16_t* out) const override;
+
+private:
+    // The application-data folder, asked of the shell once per object: one
+    // load asks for both paths, and the command builds one object per run.
+    const std::u16string& AppData() const;
+
+    mutable std::u16string appData_;
+    mutable bool appDataKnown_ = false;
 };
 
 }  // namespace velmora

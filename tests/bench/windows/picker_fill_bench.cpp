@@ -12,14 +12,13 @@
 // several runs, in wall-clock time (the work is the dialog manager's and the
 // list box's as much as ours). The last line gives the 50,000-template ratio.
 //
-// Run under Wine by scripts/bench-picker.sh (a Release Windows build).
+// Run under Wine by scripts/bench-windows.sh (a Release Windows build).
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -27,12 +26,14 @@
 #include "resources/resource.h"
 #include "templates/CodeTemplateSet.h"
 #include "templates/TemplatePickerDialog.h"
+#include "tests/bench/windows/GeneratedTemplates.h"
 #include "tests/native/TemplateTestFiles.h"
 
 namespace {
 
 using velmora::AsWide;
 using velmora::CodeTemplateSet;
+using velmora::bench::MakeTemplateFile;
 
 constexpr int kSizes[] = {1000, 10000, 50000};
 constexpr double kTarget = 1.2;
@@ -41,33 +42,6 @@ double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// --- the set ---------------------------------------------------------------
-
-// Template names and descriptions of the kind people write: identifiers of
-// mixed case, a few words of description; every display text distinct.
-// A template file of `count` templates with random names and descriptions,
-// as the user's configuration would hold them.
-std::string MakeTemplateFile(int count) {
-    std::mt19937 random(20240601u + static_cast<unsigned>(count));
-    const char* const words[] = {"loop",  "guard",  "class", "switch", "try",    "block", "counted",
-                                 "range", "header", "test",  "member", "static", "event", "handler"};
-    const std::string letters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ_";
-    std::string file;
-    for (int i = 0; i < count; ++i) {
-        std::string name;
-        const int length = 3 + static_cast<int>(random() % 10);
-        for (int k = 0; k < length; ++k) name += letters[random() % letters.size()];
-        name += std::to_string(i);
-        std::string description;
-        for (int k = 0, n = 1 + static_cast<int>(random() % 4); k < n; ++k) {
-            if (k) description += ' ';
-            description += words[random() % (sizeof words / sizeof words[0])];
-        }
-        file += "// [" + name + " | " + description + "]\nbody();\n";
-    }
-    return file;
 }
 
 // --- timing the dialog until it is shown -----------------------------------
