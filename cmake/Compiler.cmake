@@ -26,13 +26,17 @@ if(WIN32 AND NOT MSVC)
   # Type libraries are made with the target's widl; stdole2.tlb comes from
   # Wine's Windows-side libraries of the same architecture. The Wine prefix
   # that runs this build's programs has the same architecture too.
+  velmora_package_file(wine_oaidl libwine-dev /windows/oaidl.idl)
+  get_filename_component(wine_idl_dir ${wine_oaidl} DIRECTORY)
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-    set(VELMORA_WIDL x86_64-w64-mingw32-widl --win64 -t -I /usr/include/wine/wine/windows
-        -L /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
+    velmora_package_file(wine_stdole libwine:amd64 /x86_64-windows/stdole2.tlb)
+    get_filename_component(wine_tlb_dir ${wine_stdole} DIRECTORY)
+    set(VELMORA_WIDL x86_64-w64-mingw32-widl --win64 -t -I ${wine_idl_dir} -L ${wine_tlb_dir})
     set(VELMORA_WINE_ARCH win64)
   else()
-    set(VELMORA_WIDL i686-w64-mingw32-widl --win32 -t -I /usr/include/wine/wine/windows
-        -L /usr/lib/i386-linux-gnu/wine/i386-windows)
+    velmora_package_file(wine_stdole libwine:i386 /i386-windows/stdole2.tlb)
+    get_filename_component(wine_tlb_dir ${wine_stdole} DIRECTORY)
+    set(VELMORA_WIDL i686-w64-mingw32-widl --win32 -t -I ${wine_idl_dir} -L ${wine_tlb_dir})
     set(VELMORA_WINE_ARCH win32)
   endif()
 endif()

@@ -1,13 +1,15 @@
 #!/bin/bash
 # Installs whatever the build and the tests need and is missing; a no-op when
-# everything is there. Run as root on Debian (bookworm).
+# everything is there. Run as root on Debian 12 (bookworm) or 13 (trixie):
+# the names below are the same in both.
 set -euo pipefail
 
 packages=(
-  cmake make g++ clang libclang-rt-14-dev googletest
+  cmake make g++ clang libclang-rt-dev googletest
   g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev
   wine wine32:i386 wine64
   xvfb xauth x11-utils imagemagick fonts-ipafont-gothic procps
+  msitools wixl
 )
 
 need_update=0
@@ -25,7 +27,7 @@ done
 
 if ((${#missing[@]})); then
   echo "bootstrap: installing ${missing[*]}"
-  if ((need_update)) || [ -z "$(ls -A /var/lib/apt/lists 2>/dev/null | grep -v lock)" ]; then
+  if ((need_update)) || ! compgen -G '/var/lib/apt/lists/*_Packages' >/dev/null; then
     apt-get update -qq
   fi
   if ! DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null; then
