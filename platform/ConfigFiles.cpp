@@ -31,7 +31,7 @@ std::u16string AppDataFolder() {
 
 std::u16string FolderPath(const std::u16string& appData) {
     std::u16string folder = AppendToAppData(appData, kFolder);
-    if (folder.empty() || folder.back() != u'\') folder += u'\';
+    if (folder.empty() || folder.back() != u'\\') folder += u'\\';
     return folder;
 }
 
