@@ -8,7 +8,7 @@ packages=(
   cmake make g++ clang libclang-rt-dev googletest
   g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev
   wine wine32:i386 wine64
-  xvfb xauth x11-utils imagemagick fonts-ipafont-gothic procps
+  xvfb xauth x11-utils imagemagick fonts-ipafont-gothic fonts-wine procps
   msitools wixl
 )
 

@@ -173,6 +173,12 @@ make_prefix() {
     "$loader" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
       /v "$face" /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic' /f >/dev/null 2>&1
   done
+  # Caption buttons (the close box) are glyphs of Wine's Marlett, which this
+  # Wine does not load from its own data folder: without it the close box
+  # draws as the letter "r". A font in the prefix's Fonts folder is loaded.
+  local marlett
+  marlett=$(dpkg-query -L fonts-wine 2>/dev/null | grep -m1 '/marlett\.ttf$' || true)
+  [ -n "$marlett" ] && cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/"
   "$wineserver" -w
   touch "$ready_mark"
 }
