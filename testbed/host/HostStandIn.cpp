@@ -1,6 +1,7 @@
 #include "testbed/host/HostStandIn.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <stdexcept>
 #include <utility>
 
@@ -80,9 +81,11 @@ const Member* FindMember(ObjectKind kind, DISPID id) {
     return nullptr;
 }
 
-const Member& KnownMember(const std::wstring& name) {
+// By a plain pointer, not a std::wstring: a reference into kMembers returned
+// from a temporary string argument reads as dangling to newer compilers.
+const Member& KnownMember(const wchar_t* name) {
     for (const Member& member : kMembers) {
-        if (name == member.name) return member;
+        if (std::wcscmp(name, member.name) == 0) return member;
     }
     throw std::invalid_argument("HostStandIn: no host member of that name");
 }
@@ -555,7 +558,7 @@ std::wstring HostStandIn::SelectedText() const {
 
 void HostStandIn::FailMember(const std::wstring& member, HRESULT result, int fromCall) {
     if (SUCCEEDED(result)) throw std::invalid_argument("HostStandIn::FailMember needs a failure code");
-    const Member& known = KnownMember(member);
+    const Member& known = KnownMember(member.c_str());
     for (auto& entry : model_->injections) {
         if (entry.first == known.name) {
             entry.second = {result, false, fromCall};
@@ -567,7 +570,7 @@ void HostStandIn::FailMember(const std::wstring& member, HRESULT result, int fro
 
 void HostStandIn::EmptyMember(const std::wstring& member, int fromCall, HRESULT result) {
     if (FAILED(result)) throw std::invalid_argument("HostStandIn::EmptyMember needs a success code");
-    const Member& known = KnownMember(member);
+    const Member& known = KnownMember(member.c_str());
     for (auto& entry : model_->injections) {
         if (entry.first == known.name) {
             entry.second = {result, true, fromCall};
