@@ -2,12 +2,6 @@
 
 namespace velmora::checker {
 
-namespace {
-
-const char16_t kReadFailure[] = u"「テンプレートファイルの読込みに失敗しました」";
-
-std::u16string Quoted(const std::u16string& text) { return u"\"" + text + u"\""; }
-
 std::u16string Number(std::size_t value) {
     std::u16string digits;
     do {
@@ -16,6 +10,12 @@ std::u16string Number(std::size_t value) {
     } while (value != 0);
     return digits;
 }
+
+namespace {
+
+const char16_t kReadFailure[] = u"「テンプレートファイルの読込みに失敗しました」";
+
+std::u16string Quoted(const std::u16string& text) { return u"\"" + text + u"\""; }
 
 std::u16string Place(const std::u16string& file, std::size_t line) {
     return line == 0 ? file : file + u"(" + Number(line) + u")";

@@ -8,6 +8,9 @@
 
 namespace velmora::checker {
 
+// `value` in decimal digits, as the messages show line numbers and codes.
+std::u16string Number(std::size_t value);
+
 // "<file>(<line>): 警告: <what>", or "<file>: 警告: <what>" for a whole file.
 std::u16string WarningText(const Warning& warning);
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "checker/ConsoleOutput.h"
+#include "checker/Messages.h"
 #include "platform/ConfigFiles.h"
 #include "platform/TextConversion.h"
 
@@ -57,14 +58,7 @@ bool MakeFolder(const std::u16string& folder) {
     return IsFolder(path);
 }
 
-std::u16string ErrorCode(DWORD error) {
-    std::u16string digits;
-    do {
-        digits.insert(digits.begin(), static_cast<char16_t>(u'0' + error % 10));
-        error /= 10;
-    } while (error);
-    return u" (Windows のエラー " + digits + u")";
-}
+std::u16string ErrorCode(DWORD error) { return u" (Windows のエラー " + Number(error) + u")"; }
 
 }  // namespace
 

@@ -57,12 +57,6 @@ std::u16string Padded(std::u16string text, std::size_t width) {
     return text;
 }
 
-// A line number as the messages show it.
-std::u16string Decimal(std::size_t number) {
-    const std::string digits = std::to_string(number);
-    return std::u16string(digits.begin(), digits.end());
-}
-
 bool SameFileName(std::u16string_view a, std::u16string_view b) {
     return CompareStringOrdinal(AsWide(a.data()), static_cast<int>(a.size()), AsWide(b.data()),
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
@@ -141,7 +135,7 @@ bool ShowOneExtension(ConsoleOutput& out, const ConfigReport& report, const std:
     if (listing.loadResult == -2) {
         for (const auto& [variant, line] : CaseVariantsOf(report.setEntries, extension)) {
             out.Line(kIndent + std::u16string(u"大文字小文字だけが違う ") + Quoted(variant) + u" なら CodeSet.ini(" +
-                     Decimal(line) + u") にあります (拡張子は大文字小文字を区別して比べます)");
+                     Number(line) + u") にあります (拡張子は大文字小文字を区別して比べます)");
         }
     }
     return false;

@@ -87,6 +87,11 @@ struct WindowTraits {
     static Handle Empty() noexcept { return nullptr; }
     static void Close(Handle h) noexcept { DestroyWindow(h); }
 };
+struct ModuleTraits {
+    using Handle = HMODULE;
+    static Handle Empty() noexcept { return nullptr; }
+    static void Close(Handle h) noexcept { FreeLibrary(h); }
+};
 
 using UniqueRegKey = UniqueHandle<RegKeyTraits>;
 using UniqueGlobal = UniqueHandle<GlobalMemoryTraits>;
@@ -96,5 +101,6 @@ using UniqueImageList = UniqueHandle<ImageListTraits>;
 using UniqueItemIdList = UniqueHandle<ItemIdListTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueWindow = UniqueHandle<WindowTraits>;
+using UniqueModule = UniqueHandle<ModuleTraits>;  // a module loaded by LoadLibrary
 
 }  // namespace velmora

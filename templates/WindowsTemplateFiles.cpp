@@ -5,13 +5,9 @@
 
 namespace velmora {
 
-
 const std::u16string& WindowsTemplateFiles::AppData() const {
-    if (!appDataKnown_) {
-        appData_ = config::AppDataFolder();
-        appDataKnown_ = true;
-    }
-    return appData_;
+    if (!appData_) appData_ = config::AppDataFolder();
+    return *appData_;
 }
 
 std::u16string WindowsTemplateFiles::SetFilePath() const { return config::FilePath(AppData(), u"CodeSet.ini"); }

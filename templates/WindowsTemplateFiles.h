@@ -2,6 +2,7 @@
 // The template readers' files on Windows: the configuration folder under the
 // user's application data, files read whole by their UTF-16 path, text
 // converted with the thread locale's ANSI code page.
+#include <optional>
 #include <string>
 
 #include "templates/TemplateFileAccess.h"
@@ -21,8 +22,7 @@ private:
     // load asks for both paths, and the command builds one object per run.
     const std::u16string& AppData() const;
 
-    mutable std::u16string appData_;
-    mutable bool appDataKnown_ = false;
+    mutable std::optional<std::u16string> appData_;
 };
 
 }  // namespace velmora

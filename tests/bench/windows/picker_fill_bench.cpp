@@ -26,7 +26,7 @@
 #include "resources/resource.h"
 #include "templates/CodeTemplateSet.h"
 #include "templates/TemplatePickerDialog.h"
-#include "tests/bench/windows/GeneratedTemplates.h"
+#include "tests/bench/windows/BenchSupport.h"
 #include "tests/native/TemplateTestFiles.h"
 
 namespace {
@@ -34,15 +34,11 @@ namespace {
 using velmora::AsWide;
 using velmora::CodeTemplateSet;
 using velmora::bench::MakeTemplateFile;
+using velmora::bench::Median;
+using velmora::bench::Milliseconds;
 
 constexpr int kSizes[] = {1000, 10000, 50000};
 constexpr double kTarget = 1.2;
-
-double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // --- timing the dialog until it is shown -----------------------------------
 
@@ -175,11 +171,6 @@ INT_PTR CALLBACK NaiveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         return TRUE;
     }
     return BareDialogProc(dialog, message, wParam, lParam);
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? -1 : values[values.size() / 2];
 }
 
 }  // namespace

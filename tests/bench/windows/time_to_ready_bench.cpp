@@ -41,13 +41,14 @@
 #include "framework/UniqueHandle.h"
 #include "guid/GuidFormat.h"
 #include "platform/DteInterfaces.h"
+#include "platform/TextConversion.h"
 #include "resources/resource.h"
 #include "testbed/fixtures/ConfigFolderFiles.h"
 #include "testbed/fixtures/PopUpDriver.h"
 #include "testbed/fixtures/TestEnvironment.h"
 #include "testbed/host/HostStandIn.h"
 #include "testbed/host/ImportPatch.h"
-#include "tests/bench/windows/GeneratedTemplates.h"
+#include "tests/bench/windows/BenchSupport.h"
 
 namespace {
 
@@ -75,23 +76,11 @@ LARGE_INTEGER Now() {
     return now;
 }
 
-double Ms(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using velmora::bench::Median;
+using velmora::bench::Milliseconds;
 
-double Median(std::vector<double> values) {
-    if (values.empty()) return -1;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-std::string Narrow(const std::wstring& text) {
-    std::string bytes;
-    for (wchar_t unit : text) bytes += unit < 0x80 ? static_cast<char>(unit) : '?';
-    return bytes;
-}
+// Text for the console, which the benchmark writes as UTF-8.
+std::string Narrow(const std::wstring& text) { return velmora::ToCodePage(text, CP_UTF8); }
 
 // --- the pop-up and what it shows ------------------------------------------
 
@@ -384,7 +373,7 @@ MakeGuidFunction originalMakeGuid = nullptr;
 HRESULT WINAPI MarkedMakeGuid(GUID* guid) {
     const LARGE_INTEGER start = Now();
     const HRESULT result = originalMakeGuid(guid);
-    if (marks) marks->guidMs += Ms(start, Now());
+    if (marks) marks->guidMs += Milliseconds(start, Now());
     return result;
 }
 
@@ -432,14 +421,14 @@ struct Steps {
 Steps StepsOf(const ReadyRun& run, const Marks& marked) {
     Steps steps;
     const LARGE_INTEGER folder = marked.folderLookup.QuadPart ? marked.folderLookup : marked.dialogCall;
-    steps.hostCalls = Ms(run.start, folder);
-    steps.configuration = Ms(folder, marked.dialogCall);
-    steps.creation = Ms(marked.dialogCall, marked.initStart);
-    steps.init = Ms(marked.initStart, marked.initEnd);
+    steps.hostCalls = Milliseconds(run.start, folder);
+    steps.configuration = Milliseconds(folder, marked.dialogCall);
+    steps.creation = Milliseconds(marked.dialogCall, marked.initStart);
+    steps.init = Milliseconds(marked.initStart, marked.initEnd);
     steps.guid = marked.guidMs;
-    steps.showing = Ms(marked.initEnd, marked.shown);
-    steps.painting = Ms(marked.shown, run.ready);
-    steps.total = Ms(run.start, run.ready);
+    steps.showing = Milliseconds(marked.initEnd, marked.shown);
+    steps.painting = Milliseconds(marked.shown, run.ready);
+    steps.total = Milliseconds(run.start, run.ready);
     return steps;
 }
 
@@ -458,12 +447,6 @@ Steps MedianSteps(const std::vector<Steps>& runs) {
 }
 
 // --- the add-in --------------------------------------------------------------
-
-struct LibraryTraits {
-    using Handle = HMODULE;
-    static Handle Empty() noexcept { return nullptr; }
-    static void Close(Handle h) noexcept { FreeLibrary(h); }
-};
 
 // The built DLL loaded into this process, its Connect object made by the
 // DLL's class factory and connected to the host stand-in. Disconnected and
@@ -524,7 +507,7 @@ public:
 
 private:
     HostStandIn& host_;
-    velmora::UniqueHandle<LibraryTraits> module_;  // unloaded after the objects are released
+    velmora::UniqueModule module_;  // unloaded after the objects are released
     ComPtr<IDTExtensibility2> extensibility_;
     ComPtr<IDTCommandTarget> target_;
     bool connected_ = false;
@@ -786,7 +769,7 @@ private:
             return -1;
         }
         if (runOut) *runOut = run;
-        return Ms(run.start, run.ready);
+        return Milliseconds(run.start, run.ready);
     }
 
     // DialogBoxParam of the same template, filled with `contents`, until ready.
@@ -808,7 +791,7 @@ private:
             return -1;
         }
         if (runOut) *runOut = run;
-        return Ms(run.start, run.ready);
+        return Milliseconds(run.start, run.ready);
     }
 
     std::wstring dllPath_;

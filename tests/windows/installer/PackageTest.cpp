@@ -17,7 +17,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <iterator>
 #include <map>
 #include <string>
@@ -37,11 +36,6 @@ namespace {
 constexpr REGSAM kView = KEY_WOW64_32KEY;
 constexpr wchar_t kUpgradeCode[] = L"{" VELMORA_UPGRADE_CODE L"}";
 constexpr wchar_t kIdeKeys[] = L"Software\\Microsoft\\VisualStudio";
-
-std::wstring EnvironmentPath(const char* name) {
-    const char* unixPath = std::getenv(name);
-    return unixPath ? WindowsPathOf(unixPath) : std::wstring();
-}
 
 // "<Program Files>\Orinth", of 32-bit programs.
 std::wstring OrinthProgramFolder() {

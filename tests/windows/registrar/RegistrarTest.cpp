@@ -319,13 +319,6 @@ TEST_F(Registrar, RegistrationStopsAtTheFirstFailingKey) {
 // ---------------------------------------------------------------------------
 // Resources and module paths
 
-struct ModuleTraits {
-    using Handle = HMODULE;
-    static Handle Empty() noexcept { return nullptr; }
-    static void Close(Handle h) noexcept { FreeLibrary(h); }
-};
-using UniqueModule = UniqueHandle<ModuleTraits>;
-
 // Copies of this program (which carries the add-in's resources) in a scratch
 // folder of the temporary directory; everything made is removed again.
 class ModuleCopies {

@@ -1,13 +1,32 @@
 #pragma once
-// Template files of a given size for the Windows benchmarks: names and
-// descriptions of the kind people write (identifiers of mixed case, a few
-// words of description), every display text distinct, the same for the same
-// count on every run.
+// What the Windows benchmarks share: wall-clock milliseconds, the median of
+// a run's figures, and template files of a given size.
+#include <windows.h>
+
+#include <algorithm>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace velmora::bench {
 
+// Milliseconds between two QueryPerformanceCounter readings.
+inline double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// The median of `values`; -1 when there are none.
+inline double Median(std::vector<double> values) {
+    if (values.empty()) return -1;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Template files: names and descriptions of the kind people write
+// (identifiers of mixed case, a few words of description), every display
+// text distinct, the same for the same count on every run.
 // A template file of `count` templates, as the user's configuration would hold it.
 inline std::string MakeTemplateFile(int count) {
     std::mt19937 random(20240601u + static_cast<unsigned>(count));
