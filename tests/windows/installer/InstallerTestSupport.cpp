@@ -93,15 +93,19 @@ CapturedRun RunScript(const std::wstring& script, Quoting quoting) {
     options.currentFolder = systemFolder;
     options.errorsIntoOutput = true;
     options.timeoutMs = 120000;
-    // Under heavy load Wine's cmd.exe now and then fails to start a program
-    // it has found (here regsvr32 or reg) and says it does not know the
-    // command. That is the test machine's fault, not the script's; the
-    // scripts are made to be run again, so such a run is repeated, twice at
-    // the most, and said so on the test's output.
+    // Under heavy load Wine now and then fails to start cmd.exe itself, or
+    // cmd.exe fails to start a program it has found (here regsvr32 or reg)
+    // and says it does not know the command. That is the test machine's
+    // fault, not the script's; the scripts are made to be run again, so such
+    // a run is repeated, twice at the most, and said so on the test's output.
     constexpr char kLaunchFailure[] = "Can't recognize '";
+    const auto launchFailed = [&](const CapturedRun& run) {
+        return run.exitCode == -1 || run.output.find(kLaunchFailure) != std::string::npos;
+    };
     CapturedRun run = RunCapturing(commandLine, options);
-    for (int retry = 0; retry < 2 && run.output.find(kLaunchFailure) != std::string::npos; ++retry) {
-        std::fprintf(stderr, "RunScript: cmd.exe could not start a program, running the script again:\n%s\n",
+    for (int retry = 0; retry < 2 && launchFailed(run); ++retry) {
+        std::fprintf(stderr, "RunScript: %s, running the script again:\n%s\n",
+                     run.exitCode == -1 ? "cmd.exe did not start" : "cmd.exe could not start a program",
                      run.output.c_str());
         run = RunCapturing(commandLine, options);
     }
