@@ -255,7 +255,8 @@ TEST_F(PackageTest, InstallsRepairsUpgradesAndRemovesWithoutLosingTheConfigurati
         const std::wstring dll = ProgramFolder() + L"\\velmora.dll";
         const RegistryState installed = ReadRegistryState();
         EXPECT_EQ(Regsvr32(dll, true), 0);
-        EXPECT_EQ(Changes(before.classes, ReadRegistryState().classes), std::vector<std::string>{});
+        EXPECT_EQ(RemovalLeftovers(before.classes, installed.classes, ReadRegistryState().classes),
+                  std::vector<std::string>{});
         EXPECT_EQ(Regsvr32(dll), 0);
         EXPECT_EQ(Changes(installed.classes, ReadRegistryState().classes), std::vector<std::string>{});
     }
@@ -292,11 +293,13 @@ TEST_F(PackageTest, InstallsRepairsUpgradesAndRemovesWithoutLosingTheConfigurati
     EXPECT_EQ(Msiexec(L"downgrade", L"/i " + Quoted(package)), 1603);
     EXPECT_EQ(InstalledVersions(), std::vector<std::wstring>{L"" VELMORA_UPGRADE_VERSION});
 
-    // Removed: the registry as before, the program folder gone, the configuration kept.
+    // Removed: what the package wrote gone and everything else as before, the
+    // program folder gone, the configuration kept.
+    const RegistryState installed = ReadRegistryState();
     ASSERT_EQ(Msiexec(L"remove", L"/x " + Quoted(upgrade)), 0);
     EXPECT_EQ(InstalledVersions(), std::vector<std::wstring>{});
     const RegistryState after = ReadRegistryState();
-    EXPECT_EQ(Changes(before.classes, after.classes), std::vector<std::string>{});
+    EXPECT_EQ(RemovalLeftovers(before.classes, installed.classes, after.classes), std::vector<std::string>{});
     EXPECT_EQ(Changes(before.ide, after.ide), std::vector<std::string>{});
     EXPECT_EQ(GetFileAttributesW(ProgramFolder().c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetFileAttributesW(OrinthProgramFolder().c_str()), INVALID_FILE_ATTRIBUTES);
