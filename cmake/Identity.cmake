@@ -13,7 +13,7 @@ set(VELMORA_LIB_MINOR 0)
 # Raise it for every release; a package of a higher version replaces a lower
 # one. A test build may set another one (-DVELMORA_VERSION=1.0.1).
 if(NOT DEFINED VELMORA_VERSION)
-  set(VELMORA_VERSION 1.0.0)
+  set(VELMORA_VERSION 1.1.0)
 endif()
 if(NOT VELMORA_VERSION MATCHES "^([0-9]+)\\.([0-9]+)\\.([0-9]+)$")
   message(FATAL_ERROR "VELMORA_VERSION must be major.minor.patch, not '${VELMORA_VERSION}'")
@@ -48,10 +48,42 @@ function(velmora_guid_initializer text out)
   set(${out} "{0x${data1}, 0x${data2}, 0x${data3}, {${data4}}}" PARENT_SCOPE)
 endfunction()
 
+# How the IDE finds the add-in: each version below loads it at start-up from
+# <root>\${VELMORA_IDE_KEY_PARENT}\<version>\AddIns\${VELMORA_PROGID}, under
+# HKLM for every user (the package) or HKCU for one (install.cmd), with the
+# four values that follow. One version a line; the package, install.cmd,
+# uninstall.cmd, velmora-config and the tests all take them from here.
+set(VELMORA_IDE_VERSIONS
+  7.0   # 2002
+  7.1   # 2003
+  8.0   # 2005
+  9.0   # 2008
+  10.0  # 2010
+  11.0  # 2012
+  12.0  # 2013
+)
+set(VELMORA_PROGID Velmora.Connect)
+set(VELMORA_IDE_KEY_PARENT "Software\\Microsoft\\VisualStudio")
+set(VELMORA_ADDIN_FRIENDLY_NAME "Velmora")
+set(VELMORA_ADDIN_DESCRIPTION "Code templates, GUID insertion and folder shortcuts for the editor")
+set(VELMORA_ADDIN_LOAD_BEHAVIOR 1)     # 1 loads at start-up
+set(VELMORA_ADDIN_COMMAND_LINE_SAFE 0)  # shows UI: not for devenv's command-line builds
+
+# The versions as C++ wide strings, the key's parent with C++ escapes, and
+# the versions separated by spaces, for a batch file's for loop.
+set(VELMORA_IDE_VERSIONS_WIDE "")
+foreach(version ${VELMORA_IDE_VERSIONS})
+  list(APPEND VELMORA_IDE_VERSIONS_WIDE "L\"${version}\"")
+endforeach()
+list(JOIN VELMORA_IDE_VERSIONS_WIDE ", " VELMORA_IDE_VERSIONS_WIDE)
+list(JOIN VELMORA_IDE_VERSIONS " " VELMORA_IDE_VERSIONS_SPACED)
+string(REPLACE "\\" "\\\\" VELMORA_IDE_KEY_PARENT_ESCAPED "${VELMORA_IDE_KEY_PARENT}")
+
 velmora_guid_initializer(${VELMORA_CLSID_CONNECT} VELMORA_CLSID_CONNECT_INITIALIZER)
 velmora_guid_initializer(${VELMORA_LIBID} VELMORA_LIBID_INITIALIZER)
 set(VELMORA_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 configure_file(${CMAKE_SOURCE_DIR}/resources/Identity.h.in ${VELMORA_GENERATED_DIR}/Identity.h @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/resources/AddInKey.h.in ${VELMORA_GENERATED_DIR}/AddInKey.h @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/resources/Connect.rgs.in ${VELMORA_GENERATED_DIR}/Connect.rgs @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/resources/velmora.idl.in ${VELMORA_GENERATED_DIR}/velmora.idl @ONLY)
 

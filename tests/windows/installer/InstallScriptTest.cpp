@@ -61,13 +61,13 @@ void ExpectIdeKey(const std::wstring& version) {
     const auto commandLineSafe = ReadRegistryValue(HKEY_CURRENT_USER, key, L"CommandLineSafe");
     ASSERT_TRUE(friendlyName && description && loadBehavior && commandLineSafe);
     EXPECT_EQ(friendlyName->type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(AsString(*friendlyName), L"Velmora");
+    EXPECT_EQ(AsString(*friendlyName), AddInFriendlyName);
     EXPECT_EQ(description->type, static_cast<DWORD>(REG_SZ));
-    EXPECT_GT(AsString(*description).size(), 10u);
+    EXPECT_EQ(AsString(*description), AddInDescription);
     EXPECT_EQ(loadBehavior->type, static_cast<DWORD>(REG_DWORD));
-    EXPECT_EQ(AsDword(*loadBehavior), 1u);
+    EXPECT_EQ(AsDword(*loadBehavior), AddInLoadBehavior);
     EXPECT_EQ(commandLineSafe->type, static_cast<DWORD>(REG_DWORD));
-    EXPECT_EQ(AsDword(*commandLineSafe), 0u);
+    EXPECT_EQ(AsDword(*commandLineSafe), AddInCommandLineSafe);
 }
 
 // The COM registration points at `dll` and the ProgID gives the class.
@@ -281,18 +281,21 @@ TEST_F(InstallerTest, UninstallRemovesEveryKeyAndKeepsTheConfiguration) {
     ASSERT_TRUE(folder.Complete());
     CapturedRun run = RunScript(folder.Install());
     ASSERT_EQ(run.exitCode, 0) << Show(run);
-    // Another add-in of the same IDE stays.
-    const std::wstring neighbour = L"Software\\Microsoft\\VisualStudio\\7.1\\AddIns\\Other.Connect";
-    HKEY created = nullptr;
-    ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, neighbour.c_str(), &created), ERROR_SUCCESS);
-    RegCloseKey(created);
+    // Another add-in of each IDE version stays.
+    std::vector<std::wstring> neighbours;
+    for (const wchar_t* version : kIdeVersions) {
+        neighbours.push_back(IdeVersionKeyPath(version) + L"\\AddIns\\Other.Connect");
+        HKEY created = nullptr;
+        ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, neighbours.back().c_str(), &created), ERROR_SUCCESS);
+        RegCloseKey(created);
+    }
     ASSERT_TRUE(WriteFileBytes(config + L"\\GuidSet.ini", "2"));
     const auto files = FilesIn(config);
 
     run = RunScript(folder.Uninstall());
     ASSERT_EQ(run.exitCode, 0) << Show(run);
     ExpectNothingRegistered();
-    EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, neighbour));
+    for (const std::wstring& neighbour : neighbours) EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, neighbour));
     EXPECT_EQ(FilesIn(config), files);
     EXPECT_TRUE(fs::exists(folder.Dll())) << "the uninstaller removed the DLL";
 
@@ -301,7 +304,7 @@ TEST_F(InstallerTest, UninstallRemovesEveryKeyAndKeepsTheConfiguration) {
     EXPECT_EQ(run.exitCode, 0) << Show(run);
     ExpectNothingRegistered();
     EXPECT_EQ(FilesIn(config), files);
-    RegDeleteTreeW(HKEY_CURRENT_USER, neighbour.c_str());
+    for (const std::wstring& neighbour : neighbours) RegDeleteTreeW(HKEY_CURRENT_USER, neighbour.c_str());
 }
 
 // Registration that fails stops the installer with exit code 1 before it

@@ -22,8 +22,10 @@ namespace velmora::test {
 
 namespace fs = std::filesystem;
 
+std::wstring IdeVersionKeyPath(const std::wstring& version) { return IdeKeyParent + (L"\\" + version); }
+
 std::wstring IdeKeyPath(const std::wstring& version) {
-    return L"Software\\Microsoft\\VisualStudio\\" + version + L"\\AddIns\\Velmora.Connect";
+    return IdeVersionKeyPath(version) + L"\\AddIns\\" + AddInProgId;
 }
 
 std::wstring ClassKeyPath() { return std::wstring(L"CLSID\\") + kConnectClsid; }

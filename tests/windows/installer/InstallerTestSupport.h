@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "AddInKey.h"
 #include "support/RegistrySnapshot.h"
 #include "testbed/fixtures/TestEnvironment.h"
 
@@ -20,9 +21,11 @@ namespace velmora::test {
 
 inline constexpr wchar_t kConnectClsid[] = L"{96B79E67-A8A4-4B68-9BB5-7572B98C12E8}";
 inline constexpr wchar_t kVelmoraLibid[] = L"{1A4FDA34-CB3B-4835-9258-559A99D31FF8}";
-inline constexpr const wchar_t* kIdeVersions[] = {L"7.0", L"7.1"};
+inline constexpr const auto& kIdeVersions = IdeVersions;
 
-// HKEY_CURRENT_USER\Software\Microsoft\VisualStudio\<version>\AddIns\Velmora.Connect
+// Software\Microsoft\VisualStudio\<version>: the IDE's own key of a version.
+std::wstring IdeVersionKeyPath(const std::wstring& version);
+// Software\Microsoft\VisualStudio\<version>\AddIns\Velmora.Connect, under HKCU or HKLM
 std::wstring IdeKeyPath(const std::wstring& version);
 // HKEY_CLASSES_ROOT\CLSID\<the class's CLSID>
 std::wstring ClassKeyPath();

@@ -2,7 +2,8 @@
 // made for this test alone (package-test.sh runs it): install, the IDE
 // stand-in loading the installed add-in, the same package again, a repair, an
 // upgrade to a higher version, a refused downgrade and the removal, with a
-// user's edited and deleted configuration files in between.
+// user's edited and deleted configuration files in between; then an upgrade
+// from the release before, which made the add-in known to fewer IDE versions.
 //
 // The 32-bit package also runs in a 64-bit prefix, where a 64-bit test
 // program cannot load the 32-bit add-in: there the load check is left out
@@ -24,7 +25,6 @@
 #include <vector>
 
 #include "InstallerTestSupport.h"
-#include "framework/UniqueHandle.h"
 #include "support/HostFixture.h"
 #include "support/RegistrySnapshot.h"
 #include "testbed/fixtures/ConfigFolderFiles.h"
@@ -35,7 +35,7 @@ namespace {
 
 constexpr REGSAM kView = KEY_WOW64_32KEY;
 constexpr wchar_t kUpgradeCode[] = L"{" VELMORA_UPGRADE_CODE L"}";
-constexpr wchar_t kIdeKeys[] = L"Software\\Microsoft\\VisualStudio";
+constexpr const wchar_t* kIdeKeys = IdeKeyParent;
 
 // "<Program Files>\Orinth", of 32-bit programs.
 std::wstring OrinthProgramFolder() {
@@ -101,32 +101,29 @@ void MakeIdeKeys() {
         const std::wstring key = std::wstring(kIdeKeys) + L"\\" + version;
         for (const auto& [path, name, value] : {std::tuple{key, L"InstallDir", L"C:\\IDE\\"},
                                                std::tuple{key + L"\\AddIns\\Other.Connect", L"FriendlyName", L"Other"}}) {
-            UniqueRegKey created;
-            ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE | kView, nullptr,
-                                      created.put(), nullptr),
-                      ERROR_SUCCESS);
-            ASSERT_EQ(RegSetValueExW(created.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                                     static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t))),
-                      ERROR_SUCCESS);
+            ASSERT_TRUE(SetRegistryString(HKEY_LOCAL_MACHINE, path, name, value, kView)) << Narrow(path);
         }
     }
 }
 
-// The lines the add-in's IDE keys add to the snapshot of kIdeKeys.
-std::vector<std::string> IdeKeyLines() {
+// The lines the add-in's keys for `versions` add to the snapshot of kIdeKeys.
+template <typename Versions>
+std::vector<std::string> IdeKeyLines(const Versions& versions) {
     std::vector<std::string> lines;
-    for (const wchar_t* version : kIdeVersions) {
-        const std::string key = Narrow(version) + "\\AddIns\\Velmora.Connect";
+    for (const wchar_t* version : versions) {
+        const std::string key = Narrow(version) + "\\AddIns\\" + Narrow(AddInProgId);
         for (const std::string& value :
-             {std::string(), std::string(": CommandLineSafe = dword:0"),
-              std::string(": Description = sz:Code templates, GUID insertion and folder shortcuts for the editor"),
-              std::string(": FriendlyName = sz:Velmora"), std::string(": LoadBehavior = dword:1")}) {
+             {std::string(), ": CommandLineSafe = dword:" + std::to_string(AddInCommandLineSafe),
+              ": Description = sz:" + Narrow(AddInDescription), ": FriendlyName = sz:" + Narrow(AddInFriendlyName),
+              ": LoadBehavior = dword:" + std::to_string(AddInLoadBehavior)}) {
             lines.push_back("+" + key + value);
         }
     }
     std::sort(lines.begin(), lines.end());
     return lines;
 }
+
+std::vector<std::string> IdeKeyLines() { return IdeKeyLines(kIdeVersions); }
 
 // How the files of `actual` differ from `expected`, one line per file:
 // "name: missing", "name: not expected" or "name: holds <its first bytes>".
@@ -153,6 +150,7 @@ protected:
         if (package.empty()) GTEST_SKIP() << "package-test.sh runs this test, in a Wine prefix of its own";
         ASSERT_TRUE(ReadFileBytes(package).has_value()) << Narrow(package);
         ASSERT_TRUE(ReadFileBytes(upgrade).has_value()) << Narrow(upgrade);
+        ASSERT_TRUE(ReadFileBytes(previous).has_value()) << Narrow(previous);
         starter = FilesIn(BuildOutputFolder() + L"\\starter");
         ASSERT_GE(starter.size(), 3u);
     }
@@ -205,6 +203,7 @@ protected:
         }
     }
 
+    const std::wstring previous = EnvironmentPath("VELMORA_PREVIOUS_PACKAGE");
     const std::wstring package = EnvironmentPath("VELMORA_PACKAGE");
     const std::wstring upgrade = EnvironmentPath("VELMORA_UPGRADE_PACKAGE");
     const std::wstring logs = EnvironmentPath("VELMORA_PACKAGE_LOGS");
@@ -304,6 +303,30 @@ TEST_F(PackageTest, InstallsRepairsUpgradesAndRemovesWithoutLosingTheConfigurati
     EXPECT_EQ(GetFileAttributesW(ProgramFolder().c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetFileAttributesW(OrinthProgramFolder().c_str()), INVALID_FILE_ATTRIBUTES);
     ExpectConfiguration(edited, mine);
+}
+
+// The release before this one made the add-in known to the first two IDE
+// versions only: upgraded, every version has the key; removed, none has.
+TEST_F(PackageTest, UpgradeFromTheReleaseWithTwoIdeKeysWritesEveryVersionsKey) {
+    ASSERT_EQ(InstalledVersions(), std::vector<std::wstring>{}) << "the prefix holds an installed Velmora";
+    ASSERT_NO_FATAL_FAILURE(MakeIdeKeys());
+    const RegistryState before = ReadRegistryState();
+
+    ASSERT_EQ(Msiexec(L"previous", L"/i " + Quoted(previous)), 0);
+    EXPECT_EQ(InstalledVersions(), std::vector<std::wstring>{L"1.0.0"});
+    const wchar_t* const previousVersions[] = {L"7.0", L"7.1"};
+    EXPECT_EQ(Changes(before.ide, ReadRegistryState().ide), IdeKeyLines(previousVersions));
+
+    ASSERT_EQ(Msiexec(L"upgrade from previous", L"/i " + Quoted(package)), 0);
+    EXPECT_EQ(InstalledVersions(), std::vector<std::wstring>{L"" VELMORA_VERSION});
+    EXPECT_EQ(Changes(before.ide, ReadRegistryState().ide), IdeKeyLines());
+    ExpectRegisteredClass(before);
+
+    const RegistryState installed = ReadRegistryState();
+    ASSERT_EQ(Msiexec(L"remove after previous", L"/x " + Quoted(package)), 0);
+    const RegistryState after = ReadRegistryState();
+    EXPECT_EQ(RemovalLeftovers(before.classes, installed.classes, after.classes), std::vector<std::string>{});
+    EXPECT_EQ(Changes(before.ide, after.ide), std::vector<std::string>{});
 }
 
 }  // namespace
