@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <iterator>
 #include <stdexcept>
 #include <utility>
 
@@ -34,6 +35,7 @@ enum MemberId : DISPID {
     kAnchorPoint,
     kPaste,
     kDisplayColumn,
+    kVersion,
 };
 
 enum class Shape {
@@ -54,6 +56,7 @@ const Member kMembers[] = {
     {L"Debugger", kDebugger, ObjectKind::Application, Shape::ObjectProperty},
     {L"Solution", kSolution, ObjectKind::Application, Shape::ObjectProperty},
     {L"ActiveWindow", kActiveWindow, ObjectKind::Application, Shape::ObjectProperty},
+    {L"Version", kVersion, ObjectKind::Application, Shape::ValueProperty},
     {L"AddNamedCommand", kAddNamedCommand, ObjectKind::Commands, Shape::Method},
     {L"CurrentMode", kCurrentMode, ObjectKind::Debugger, Shape::ValueProperty},
     {L"IsOpen", kIsOpen, ObjectKind::Solution, Shape::ValueProperty},
@@ -90,7 +93,17 @@ const Member& KnownMember(const wchar_t* name) {
     throw std::invalid_argument("HostStandIn: no host member of that name");
 }
 
+const HostVersion kVersions[] = {
+    {L"7.0", L"7.00", false},  {L"7.1", L"7.10", false}, {L"8.0", L"8.0", true},   {L"9.0", L"9.0", true},
+    {L"10.0", L"10.0", true}, {L"11.0", L"11.0", true}, {L"12.0", L"12.0", true},
+};
+
 }  // namespace
+
+const std::vector<HostVersion>& HostVersions() {
+    static const std::vector<HostVersion> versions(std::begin(kVersions), std::end(kVersions));
+    return versions;
+}
 
 const wchar_t* KindName(ObjectKind kind) {
     switch (kind) {
@@ -136,6 +149,7 @@ struct HostStandIn::Model : std::enable_shared_from_this<HostStandIn::Model> {
     HostObject* otherSelection = nullptr;
     HostObject* virtualPoint = nullptr;
 
+    const HostVersion* version = &kVersions[1];
     bool answersDte = true;
     bool answersAddIn = true;
     std::wstring progId = L"Velmora.Connect";
@@ -409,6 +423,7 @@ HRESULT HostStandIn::Model::PropertyValue(const Member& member, VARIANT* result)
         case kName: return PutString(result, documentName);
         case kAnchorPoint: return PutObject(result, virtualPoint);
         case kDisplayColumn: return PutLong(result, anchorColumn);
+        case kVersion: return PutString(result, version->dteVersion);
         case kAddNamedCommand:
         case kPaste: break;
     }
@@ -507,6 +522,17 @@ HRESULT HostStandIn::Model::Paste() {
 
 HostStandIn::HostStandIn() : model_(std::make_shared<Model>()) { model_->Build(); }
 
+HostStandIn::HostStandIn(const std::wstring& registryVersion, std::vector<HostCommand> commandsFromLastStart)
+    : HostStandIn() {
+    const auto played = std::find_if(std::begin(kVersions), std::end(kVersions), [&](const HostVersion& version) {
+        return registryVersion == version.registryVersion;
+    });
+    if (played == std::end(kVersions)) throw std::invalid_argument("HostStandIn: no IDE of that version");
+    model_->version = played;
+    model_->refuseDuplicates = played->keepsCommands;
+    model_->commandList = std::move(commandsFromLastStart);
+}
+
 HostStandIn::~HostStandIn() { model_->Detach(); }
 
 IDispatch* HostStandIn::Application() const { return model_->application; }
@@ -604,6 +630,12 @@ const std::vector<AddNamedCommandCall>& HostStandIn::AddNamedCommandCalls() cons
 }
 
 std::vector<HostCommand> HostStandIn::Commands() const { return model_->commandList; }
+
+std::vector<HostCommand> HostStandIn::CommandsForNextStart() const {
+    return model_->version->keepsCommands ? model_->commandList : std::vector<HostCommand>{};
+}
+
+const HostVersion& HostStandIn::Version() const { return *model_->version; }
 
 bool HostStandIn::HasCommand(const std::wstring& fullName) const { return model_->HasCommand(fullName); }
 

@@ -99,13 +99,31 @@ struct HeldObject {
     ULONG references;
 };
 
+// One version of the IDE that the stand-in can play, by the number under
+// which that IDE keeps its registry keys ("7.0" ... "12.0").
+struct HostVersion {
+    const wchar_t* registryVersion;
+    const wchar_t* dteVersion;  // what DTE.Version answers: "7.00", "7.10", then "8.0" ...
+    // From 8.0 on the IDE keeps an add-in's named commands from one start to
+    // the next and refuses to create a name it already holds.
+    bool keepsCommands;
+};
+
+// The versions the stand-in plays, oldest first.
+const std::vector<HostVersion>& HostVersions();
+
 class HostStandIn {
 public:
     // Builds the whole object graph: a design-mode debugger, an open solution
     // "C:\\Projects\\Sample\\Sample.sln", an active window showing a writable
     // text document "Sample.cpp" that is empty, with the caret at its start
-    // and the anchor in column 1.
+    // and the anchor in column 1. It plays the IDE 7.1.
     HostStandIn();
+    // A start of the IDE `registryVersion` (one of HostVersions(), else
+    // std::invalid_argument) that holds the commands an earlier start left
+    // (CommandsForNextStart of that start). An IDE that keeps commands
+    // refuses duplicates from the start (SetRefuseDuplicateCommands, E_FAIL).
+    explicit HostStandIn(const std::wstring& registryVersion, std::vector<HostCommand> commandsFromLastStart = {});
     ~HostStandIn();
     HostStandIn(const HostStandIn&) = delete;
     HostStandIn& operator=(const HostStandIn&) = delete;
@@ -164,6 +182,10 @@ public:
     void SetRefuseDuplicateCommands(bool refuse, HRESULT result = E_FAIL);
     const std::vector<AddNamedCommandCall>& AddNamedCommandCalls() const;
     std::vector<HostCommand> Commands() const;
+    // What the next start of this IDE holds: every command for a version
+    // that keeps them, none for one that does not.
+    std::vector<HostCommand> CommandsForNextStart() const;
+    const HostVersion& Version() const;
     bool HasCommand(const std::wstring& fullName) const;  // case-insensitive
     void ClearCommandRecords();  // forgets the calls; the commands stay
 

@@ -1,9 +1,23 @@
 // Connecting the add-in to the host: the six command creations, failures of
-// the host's command collection, reconnection, and a host without a root.
+// the host's command collection, reconnection, a host without a root, and two
+// starts of every IDE version that loads the add-in.
+#include <windows.h>
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "AddInKey.h"
 #include "addin/Connect.h"
+#include "host/ClientCalls.h"
 #include "support/HostFixture.h"
+#include "testbed/fixtures/ConfigFolderFiles.h"
+#include "testbed/fixtures/PopUpDriver.h"
+#include "testbed/host/ShellLaunchRecorder.h"
 
 namespace velmora::test {
 namespace {
@@ -134,6 +148,104 @@ TEST_F(ConnectionTest, NewObjectHasNoGuidText) {
     EXPECT_FALSE(object.HasGuidText());
     EXPECT_STREQ(object.GuidText(), L"");
     EXPECT_EQ(object.GuidFormat(), 0);
+}
+
+// The user's answer to each command's pop-up: the first template and OK in
+// the template picker, a double-click on the first folder of the
+// special-folder picker, Enter on the focused control of the GUID dialog.
+void AnswerPopUp(HWND dialog) {
+    if (HWND list = FindWindowExW(dialog, nullptr, WC_LISTBOXW, nullptr)) {
+        SendMessageW(list, LB_SETCURSEL, 0, 0);
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        return;
+    }
+    if (HWND tree = FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr)) {
+        const LPARAM first = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+        SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, first);
+        popup::SendTreeDoubleClick(dialog, tree);
+        return;
+    }
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    const bool focused = GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) && info.hwndFocus;
+    popup::PostKey(focused ? info.hwndFocus : dialog, VK_RETURN);
+}
+
+// Every command the host holds is offered as enabled and, run, does its
+// work: a paste or a shell launch each, pop-ups answered as a user would.
+void RunEveryCommand(HostStandIn& host, ConnectedAddIn& addIn, host::ShellLaunchRecorder& launches) {
+    ASSERT_EQ(host.Commands().size(), 6u);
+    for (const host::HostCommand& command : host.Commands()) {
+        SCOPED_TRACE(Narrow(command.fullName));
+        const StatusResult status = addIn.QueryStatus(command.fullName);
+        EXPECT_EQ(status.result, S_OK);
+        EXPECT_EQ(status.status, 3);  // supported and enabled
+        const size_t pastes = host.Pastes().size(), opened = launches.Records().size();
+        ExecResult exec{};
+        popup::RunWithPopUp([&] { exec = addIn.Exec(command.fullName); }, AnswerPopUp);
+        EXPECT_EQ(exec.result, S_OK);
+        EXPECT_EQ(exec.handled, VARIANT_TRUE);
+        EXPECT_EQ(host.Pastes().size() - pastes + launches.Records().size() - opened, 1u) << "nothing done";
+    }
+}
+
+// Two starts of each IDE version: six creation calls on each connection. An
+// IDE that keeps commands refuses them on the second start, with a failure
+// code of its own, and still runs the commands it kept under their full
+// names. The add-in asks for nothing but what its contract names.
+TEST(IdeVersions, EveryVersionStartedTwiceCreatesAndRunsEveryCommand) {
+    const HRESULT refusals[] = {E_FAIL, E_INVALIDARG, DISP_E_EXCEPTION, HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS),
+                                static_cast<HRESULT>(0x80131500), E_UNEXPECTED, E_ACCESSDENIED};
+    ASSERT_EQ(host::HostVersions().size(), std::size(IdeVersions));
+    ConfigFolderFiles files;
+    files.Write(L"CodeSet.ini", "Version.txt=cpp\r\n");
+    files.Write(L"Version.txt", "[version | one start]\r\nstarted\r\n");
+    files.Write(L"GuidSet.ini", "1");
+    host::ShellLaunchRecorder launches(GetModuleHandleW(nullptr));
+    ASSERT_TRUE(launches.Installed());
+
+    for (size_t i = 0; i < std::size(IdeVersions); ++i) {
+        const host::HostVersion& version = host::HostVersions()[i];
+        SCOPED_TRACE(Narrow(version.registryVersion));
+        EXPECT_EQ(std::wstring(version.registryVersion), IdeVersions[i]);
+        std::vector<host::HostCommand> kept;
+        for (int start = 1; start <= 2; ++start) {
+            SCOPED_TRACE(start == 1 ? "first start" : "second start");
+            HostStandIn ide(version.registryVersion, kept);
+            ide.SetRefuseDuplicateCommands(version.keepsCommands, refusals[i]);
+            ide.SetSolutionFullName(files.Path(L"Sample.sln"));  // a folder that is there
+            Var dteVersion;
+            EXPECT_EQ(CallByName(ide.Application(), L"Version", DISPATCH_PROPERTYGET, {}, &dteVersion.value).result, S_OK);
+            ASSERT_EQ(dteVersion.value.vt, VT_BSTR);
+            EXPECT_STREQ(dteVersion.value.bstrVal, version.dteVersion);
+            ide.ClearCalls();
+            {
+                ConnectedAddIn addIn(ide, ext_cm_Startup);
+                ASSERT_EQ(addIn.ConnectResult(), S_OK);
+                std::vector<std::wstring> connection;
+                for (int command = 0; command < 6; ++command) {
+                    connection.push_back(L"Application.Commands");
+                    connection.push_back(L"Commands.AddNamedCommand");
+                }
+                EXPECT_EQ(ide.InvokedMembers(), connection);
+                const bool refused = start == 2 && version.keepsCommands;
+                for (const host::AddNamedCommandCall& call : ide.AddNamedCommandCalls()) {
+                    EXPECT_EQ(call.result, refused ? refusals[i] : S_OK) << Narrow(call.name);
+                }
+                ASSERT_NO_FATAL_FAILURE(RunEveryCommand(ide, addIn, launches));
+                for (const host::HostCall& call : ide.Calls()) {
+                    const std::string member = Narrow(host::KindName(call.object)) + "." + Narrow(call.member);
+                    EXPECT_NE(call.member, L"Version") << member;
+                    if (call.member != L"AddNamedCommand") {
+                        EXPECT_EQ(call.result, S_OK) << member;
+                    }
+                }
+            }
+            EXPECT_TRUE(HostReferencesAre(ide, 0, 0));
+            kept = ide.CommandsForNextStart();
+            EXPECT_EQ(kept.size(), version.keepsCommands ? 6u : 0u);
+        }
+    }
 }
 
 }  // namespace
