@@ -8,27 +8,12 @@
 
 #include "checker/ConsoleOutput.h"
 #include "checker/Messages.h"
+#include "checker/ProgramFolder.h"
 #include "platform/ConfigFiles.h"
 #include "platform/TextConversion.h"
 
 namespace velmora::checker {
 namespace {
-
-// The folder of this program, with its trailing backslash; empty when the
-// system does not tell.
-std::u16string ProgramFolder() {
-    std::u16string path(MAX_PATH, u'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, AsWide(path.data()), static_cast<DWORD>(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    return path.substr(0, path.find_last_of(u'\\') + 1);
-}
 
 bool IsFolder(const std::u16string& path) {
     const DWORD attributes = GetFileAttributesW(AsWide(path.c_str()));

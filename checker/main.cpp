@@ -8,11 +8,14 @@
 //                               that extension, or why it lists nothing
 //   velmora-config --setup      copies the starter files the configuration
 //                               folder lacks into it (StarterSetup.h)
+//   velmora-config --status     why an IDE shows the add-in's commands or
+//                               not (RegistrationStatus.h)
 //
 // Listings go to standard output, warnings to standard error. Exit code 0
 // when nothing was found, 1 when there were warnings (or, for an extension,
 // when CodeTemplate would list nothing; with --setup, when a file could not
-// be copied or the starter folder is missing), 2 for a wrong command line.
+// be copied or the starter folder is missing), 2 for a wrong command line:
+// more than one argument, or one that starts with "-" or "/" and is no option.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -24,6 +27,7 @@
 #include "checker/ConsoleOutput.h"
 #include "checker/PickerOrder.h"
 #include "checker/Messages.h"
+#include "checker/RegistrationStatus.h"
 #include "checker/StarterSetup.h"
 #include "guid/GuidStore.h"
 #include "platform/ConfigFiles.h"
@@ -145,11 +149,16 @@ int Run(int argc, wchar_t** argv) {
     ConsoleOutput out(STD_OUTPUT_HANDLE);
     ConsoleOutput errors(STD_ERROR_HANDLE);
     const std::u16string_view argument = argc == 2 ? AsU16(argv[1]) : u"";
-    if (argc > 2 || argument == u"/?" || argument == u"--help") {
-        (argc > 2 ? errors : out).Line(u"使い方: velmora-config [拡張子 | --setup]");
-        return argc > 2 ? 2 : 0;
+    const bool help = argument == u"/?" || argument == u"--help";
+    const bool option = !argument.empty() && (argument[0] == u'-' || argument[0] == u'/');
+    const bool known = help || argument == u"--setup" || argument == u"--status";
+    if (argc > 2 || help || (option && !known)) {
+        const bool wrong = !help;
+        (wrong ? errors : out).Line(u"使い方: velmora-config [拡張子 | --setup | --status]");
+        return wrong ? 2 : 0;
     }
     if (argument == u"--setup") return SetUpStarterConfiguration(out, errors);
+    if (argument == u"--status") return ShowRegistrationStatus(out, errors);
 
     const std::u16string folder = config::FolderPath();
     WindowsTemplateFiles files;

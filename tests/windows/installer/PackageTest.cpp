@@ -203,6 +203,23 @@ protected:
         }
     }
 
+    // velmora-config --status as the installed program runs it; where only
+    // 64-bit programs run, the test build's copy of it, put beside the
+    // installed one for the run. Its exit code, with its warnings shown.
+    long InstalledStatus() {
+        std::wstring checker = ProgramFolder() + L"\\velmora-config.exe";
+#if defined(_WIN64)
+        checker = ProgramFolder() + L"\\velmora-config 64-bit.exe";
+        if (!CopyFileW(EnvironmentPath("VELMORA_TEST_CHECKER").c_str(), checker.c_str(), TRUE)) return -1;
+#endif
+        const CapturedRun run = RunCapturing(Quoted(checker) + L" --status");
+        if (run.exitCode != 0) std::printf("%s%s", run.output.c_str(), run.errors.c_str());
+#if defined(_WIN64)
+        DeleteFileW(checker.c_str());
+#endif
+        return run.exitCode;
+    }
+
     const std::wstring previous = EnvironmentPath("VELMORA_PREVIOUS_PACKAGE");
     const std::wstring package = EnvironmentPath("VELMORA_PACKAGE");
     const std::wstring upgrade = EnvironmentPath("VELMORA_UPGRADE_PACKAGE");
@@ -223,6 +240,7 @@ TEST_F(PackageTest, InstallsRepairsUpgradesAndRemovesWithoutLosingTheConfigurati
     ExpectConfiguration({}, {});
     EXPECT_EQ(Changes(before.ide, ReadRegistryState().ide), IdeKeyLines());
     ExpectRegisteredClass(before);
+    EXPECT_EQ(InstalledStatus(), 0);
 
 #if defined(_WIN64)
     // Where the kernel runs no 32-bit code, nothing can load the 32-bit DLL.
