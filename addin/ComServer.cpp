@@ -1,10 +1,6 @@
 #include "addin/ComServer.h"
 
 #include <oleauto.h>
-#include <wrl/client.h>
-
-#include <algorithm>
-#include <cwchar>
 
 #include "addin/Connect.h"
 #include "framework/ClassFactory.h"
@@ -16,8 +12,6 @@
 namespace velmora {
 
 namespace {
-using Microsoft::WRL::ComPtr;
-
 // Guards the first creation of a class factory.
 class CriticalSection {
 public:
@@ -42,22 +36,6 @@ CriticalSection factoryLock;
 ClassEntry classTable[] = {
     {&CLSID_Connect, &Connect::CreateInstance, nullptr},
 };
-
-// Registers the type library embedded in the module's own file, with the
-// file's folder as its help folder.
-HRESULT RegisterTypeLibrary(HMODULE module) {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
-    if (length == 0) return HRESULT_FROM_WIN32(GetLastError());
-    if (length >= MAX_PATH) return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
-    ComPtr<ITypeLib> library;
-    HRESULT hr = LoadTypeLibEx(path, REGKIND_NONE, &library);
-    if (FAILED(hr)) return hr;
-    wchar_t folder[MAX_PATH] = {};
-    std::copy(path, path + length, folder);
-    if (wchar_t* lastSeparator = std::wcsrchr(folder, L'\\')) lastSeparator[1] = L'\0';
-    return RegisterTypeLib(library.Get(), path, folder);
-}
 }  // namespace
 
 HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** object) {
