@@ -1,10 +1,6 @@
 #include "addin/ComServer.h"
 
 #include <oleauto.h>
-#include <wrl/client.h>
-
-#include <algorithm>
-#include <cwchar>
 
 #include "addin/Connect.h"
 #include "framework/ClassFactory.h"
@@ -16,77 +12,28 @@
 namespace velmora {
 
 namespace {
-using Microsoft::WRL::ComPtr;
-
-// Guards the first creation of a class factory.
-class CriticalSection {
-public:
-    CriticalSection() { InitializeCriticalSection(&section_); }
-    ~CriticalSection() { DeleteCriticalSection(&section_); }
-    CriticalSection(const CriticalSection&) = delete;
-    CriticalSection& operator=(const CriticalSection&) = delete;
-    void Enter() { EnterCriticalSection(&section_); }
-    void Leave() { LeaveCriticalSection(&section_); }
-
-private:
-    CRITICAL_SECTION section_;
-};
-
+// Each class's factory, made as the module loads: nothing is created or
+// cached later, so threads asking at once all get the same one.
 struct ClassEntry {
     const CLSID* clsid;
-    InstanceCreator createInstance;
-    IClassFactory* cachedFactory;  // one reference of the module's own
+    ClassFactory factory;
 };
 
-CriticalSection factoryLock;
 ClassEntry classTable[] = {
-    {&CLSID_Connect, &Connect::CreateInstance, nullptr},
+    {&CLSID_Connect, ClassFactory(&Connect::CreateInstance)},
 };
-
-// Registers the type library embedded in the module's own file, with the
-// file's folder as its help folder.
-HRESULT RegisterTypeLibrary(HMODULE module) {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
-    if (length == 0) return HRESULT_FROM_WIN32(GetLastError());
-    if (length >= MAX_PATH) return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
-    ComPtr<ITypeLib> library;
-    HRESULT hr = LoadTypeLibEx(path, REGKIND_NONE, &library);
-    if (FAILED(hr)) return hr;
-    wchar_t folder[MAX_PATH] = {};
-    std::copy(path, path + length, folder);
-    if (wchar_t* lastSeparator = std::wcsrchr(folder, L'\\')) lastSeparator[1] = L'\0';
-    return RegisterTypeLib(library.Get(), path, folder);
-}
 }  // namespace
 
 HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** object) {
     if (!object) return E_POINTER;
     *object = nullptr;
     for (ClassEntry& entry : classTable) {
-        if (!IsEqualCLSID(clsid, *entry.clsid)) continue;
-        HRESULT hr = S_OK;
-        if (!entry.cachedFactory) {
-            factoryLock.Enter();
-            if (!entry.cachedFactory) hr = ClassFactory::Create(entry.createInstance, &entry.cachedFactory);
-            factoryLock.Leave();
-        }
-        if (FAILED(hr)) return hr;
-        return entry.cachedFactory->QueryInterface(riid, object);
+        if (IsEqualCLSID(clsid, *entry.clsid)) return entry.factory.QueryInterface(riid, object);
     }
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 
 HRESULT CanUnloadNow() { return ModuleLockCount() == 0 ? S_OK : S_FALSE; }
-
-void ReleaseClassObjects() {
-    for (ClassEntry& entry : classTable) {
-        if (entry.cachedFactory) {
-            entry.cachedFactory->Release();
-            entry.cachedFactory = nullptr;
-        }
-    }
-}
 
 HRESULT RegisterServer(HMODULE module) {
     HRESULT hr = RegisterScript(module, IDR_CONNECT);

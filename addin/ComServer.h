@@ -8,7 +8,5 @@ HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** object);
 HRESULT CanUnloadNow();
 HRESULT RegisterServer(HMODULE module);
 HRESULT UnregisterServer(HMODULE module);
-// Releases the cached class factory when the module goes away.
-void ReleaseClassObjects();
 
 }  // namespace velmora

@@ -1,5 +1,7 @@
 #include "addin/CommandTable.h"
 
+#include "textfile/AsciiCase.h"
+
 namespace velmora {
 
 namespace {
@@ -11,15 +13,6 @@ const CommandDefinition kCommands[kCommandCount] = {
     {u"InsertOldGUID", u"Velmora.Connect.InsertOldGUID", u"以前のGUIDを挿入する"},
     {u"CodeTemplate", u"Velmora.Connect.CodeTemplate", u"コードを挿入する"},
 };
-
-char16_t FoldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c; }
-
-bool EqualIgnoringAsciiCase(const char16_t* a, const char16_t* b) {
-    for (; *a && *b; ++a, ++b) {
-        if (FoldAscii(*a) != FoldAscii(*b)) return false;
-    }
-    return *a == *b;
-}
 }  // namespace
 
 const CommandDefinition& CommandAt(int index) { return kCommands[index]; }
@@ -27,7 +20,7 @@ const CommandDefinition& CommandAt(int index) { return kCommands[index]; }
 int FindCommand(const char16_t* name) {
     if (!name) return -1;
     for (int i = 0; i < kCommandCount; ++i) {
-        if (EqualIgnoringAsciiCase(name, kCommands[i].fullName)) return i;
+        if (textfile::EqualIgnoringAsciiCase(name, kCommands[i].fullName)) return i;
     }
     return -1;
 }

@@ -4,9 +4,16 @@
 #include <new>
 
 #include "addin/CommandTable.h"
+#include "explorer/ExplorerCommands.h"
 #include "framework/Module.h"
+#include "framework/TextConversion.h"
+#include "guid/GuidCommands.h"
+#include "guid/GuidMaker.h"
+#include "guid/GuidStore.h"
 #include "platform/HostOperations.h"
-#include "platform/TextConversion.h"
+#include "platform/TextInsertion.h"
+#include "platform/WindowsConfigFiles.h"
+#include "templates/CodeTemplateCommand.h"
 
 namespace velmora {
 
@@ -171,6 +178,19 @@ int Connect::RunCommand(int commandIndex) {
         return -1;
     }
 }
+
+// --- The command handlers: each runs in its feature ---
+
+int Connect::ProjectExplorer() { return explorer::OpenProjectFolder(Context()); }
+int Connect::ProjectExplorerSp() { return explorer::PickSpecialFolder(); }
+int Connect::SelectGUID() { return guid::SelectGuid(Context()); }
+int Connect::InsertGUID() { return guid::InsertGuid(Context()); }
+int Connect::InsertOldGUID() { return guid::InsertOldGuid(Context()); }
+int Connect::CodeTemplate() { return InsertCodeTemplate(Context()); }
+
+int Connect::InsertText(debuglog::Reason* whyNot) { return InsertIntoActiveDocument(host.Get(), guidText, whyNot); }
+int Connect::MakeGuidText(const GUID& guid) { return guid::MakeGuidText(Context().guid, guid); }
+int Connect::WriteGuidSet() { return velmora::WriteGuidSet(WindowsConfigFiles(), guidFormat); }
 
 HRESULT Connect::QueryStatus(BSTR CmdName, vsCommandStatusTextWanted NeededText, vsCommandStatus* StatusOption,
                              VARIANT*) {

@@ -1,12 +1,13 @@
 #pragma once
 // The add-in's one COM object: the host connects it through IDTExtensibility2
 // and runs its commands through IDTCommandTarget. It also holds the add-in's
-// state: the host root, the host's add-in object and the GUID tools' fields.
+// state: the host root, the host's add-in object and the GUID tools' fields,
+// which it lends to each command's feature for the run (CommandContext).
 #include <windows.h>
 #include <wrl/client.h>
 
 #include "framework/DualDispatch.h"
-#include "guid/GuidMaker.h"
+#include "platform/CommandContext.h"
 #include "platform/DebugLog.h"
 #include "platform/DteInterfaces.h"
 
@@ -56,14 +57,10 @@ public:
     int MakeGuidText(const GUID& guid);
     int WriteGuidSet();
 
-    // Read-only views of the state, for the command code and the tests.
-    IDispatch* Host() const { return host.Get(); }
-    IDispatch* AddInInstance() const { return addInInstance.Get(); }
-    int GuidFormat() const { return guidFormat; }
-    const wchar_t* GuidText() const { return guidText; }
-    bool HasGuidText() const { return hasGuidText; }
-
 private:
+    // The Windows tests' view of the fields.
+    friend struct ConnectFields;
+
     // The object's own IUnknown; the controlling unknown when not aggregated.
     struct InnerUnknown final : IUnknown {
         explicit InnerUnknown(Connect* connect) : owner(connect) {}
@@ -81,11 +78,13 @@ private:
 
     bool PassesStatusTest(int commandIndex);
     int RunCommand(int commandIndex);
+    // The fields a command may use, lent for one run.
+    CommandContext Context() { return {host.Get(), {guidFormat, guidText, hasGuidText}}; }
 
     Microsoft::WRL::ComPtr<IDispatch> host;
     Microsoft::WRL::ComPtr<IDispatch> addInInstance;
     int guidFormat = 0;
-    wchar_t guidText[guid::kGuidTextCapacity] = {};  // one rendering
+    wchar_t guidText[kGuidTextCapacity] = {};  // one rendering
     bool hasGuidText = false;
 
     InnerUnknown inner;

@@ -2,14 +2,17 @@
 #include <windows.h>
 
 #include "addin/ComServer.h"
+#include "framework/DualDispatch.h"
 #include "framework/Module.h"
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         velmora::SetModuleInstance(instance);
         DisableThreadLibraryCalls(instance);
-    } else if (reason == DLL_PROCESS_DETACH) {
-        velmora::ReleaseClassObjects();
+    } else if (reason == DLL_PROCESS_DETACH && !reserved) {
+        // Unloaded by FreeLibrary: the process goes on, so its type
+        // information goes back. At process exit nothing needs freeing.
+        velmora::ReleaseRegisteredTypeInfo();
     }
     return TRUE;
 }

@@ -17,7 +17,7 @@ const char16_t kAnyExtension[] = u"*";
 // file gives it the files of the "*" lines alone.
 const char16_t kUnnamedExtension[] = u";";
 
-std::u16string RelativeName(const TemplateFileAccess& files, const std::u16string& path) {
+std::u16string RelativeName(const textfile::ConfigFileAccess& files, const std::u16string& path) {
     const std::u16string folder = files.FolderPath();
     if (path.compare(0, folder.size(), folder) == 0) return path.substr(folder.size());
     return path;
@@ -35,9 +35,9 @@ bool DifferOnlyInCase(const std::u16string& a, const std::u16string& b) {
 
 // A whole small file, line ends included, decoded in one piece (GuidSet.ini:
 // whether it holds more than its digit is the question).
-std::optional<std::u16string> ReadDecodedText(const TemplateFileAccess& files, const std::u16string& path) {
+std::optional<std::u16string> ReadDecodedText(const textfile::ConfigFileAccess& files, const std::u16string& path) {
     std::u16string text;
-    if (ReadConfigText(files, path, CodeTemplateSet::kByteBudget, text) != textfile::ReadResult::Read) {
+    if (textfile::ReadConfigText(files, path, CodeTemplateSet::kByteBudget, text) != textfile::ReadResult::Read) {
         return std::nullopt;
     }
     return text;
@@ -122,7 +122,7 @@ void SortByFileAndLine(const ConfigReport& report, std::vector<Warning>& warning
 
 }  // namespace
 
-ExtensionListing ListForExtension(const TemplateFileAccess& files, const std::u16string& extension) {
+ExtensionListing ListForExtension(const textfile::ConfigFileAccess& files, const std::u16string& extension) {
     ExtensionListing listing;
     listing.extension = extension;
     TracedTemplateSet set(files);
@@ -157,7 +157,7 @@ std::vector<std::pair<std::u16string, std::size_t>> CaseVariantsOf(const std::ve
     return variants;
 }
 
-ConfigReport CheckConfiguration(const TemplateFileAccess& files, const std::u16string& guidSetPath) {
+ConfigReport CheckConfiguration(const textfile::ConfigFileAccess& files, const std::u16string& guidSetPath) {
     ConfigReport report;
     std::vector<Warning> warnings;
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "checker/ConfigLint.h"
-#include "templates/TemplateFileAccess.h"
+#include "textfile/ConfigFileAccess.h"
 #include "templates/TracedTemplateSet.h"
 
 namespace velmora::checker {
@@ -41,10 +41,10 @@ struct ConfigReport {
 };
 
 // Reads the whole configuration. `guidSetPath` is GuidSet.ini's full path.
-ConfigReport CheckConfiguration(const TemplateFileAccess& files, const std::u16string& guidSetPath);
+ConfigReport CheckConfiguration(const textfile::ConfigFileAccess& files, const std::u16string& guidSetPath);
 
 // What CodeTemplate would list for a document with `extension`.
-ExtensionListing ListForExtension(const TemplateFileAccess& files, const std::u16string& extension);
+ExtensionListing ListForExtension(const textfile::ConfigFileAccess& files, const std::u16string& extension);
 
 // The extensions listed in CodeSet.ini that differ from `extension` only in
 // the case of ASCII letters, with the line of each one's first appearance.

@@ -140,7 +140,8 @@ private:
 
 }  // namespace
 
-bool LintSetFile(const TemplateFileAccess& files, std::vector<SetEntry>& entries, std::vector<Warning>& warnings) {
+bool LintSetFile(const textfile::ConfigFileAccess& files, std::vector<SetEntry>& entries,
+                 std::vector<Warning>& warnings) {
     SetFileLint lint(entries, warnings);
     CodeTemplateSet reader(files, &lint);
     std::vector<std::u16string> paths;
@@ -149,8 +150,8 @@ bool LintSetFile(const TemplateFileAccess& files, std::vector<SetEntry>& entries
     return opened;
 }
 
-std::vector<HeaderAt> LintTemplateFile(const TemplateFileAccess& files, const std::u16string& file, bool& opened,
-                                       std::vector<Warning>& warnings) {
+std::vector<HeaderAt> LintTemplateFile(const textfile::ConfigFileAccess& files, const std::u16string& file,
+                                       bool& opened, std::vector<Warning>& warnings) {
     TemplateFileLint lint(file, warnings);
     CodeTemplateSet reader(files, &lint);
     reader.ReadTemplateFile(files.FolderPath() + file);

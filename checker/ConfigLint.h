@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "templates/TemplateFileAccess.h"
+#include "textfile/ConfigFileAccess.h"
 
 namespace velmora::checker {
 
@@ -64,13 +64,14 @@ struct HeaderAt {
 // CodeSet.ini's entry lines, read as the add-in reads them; warns about
 // lines without "=" that look like entries and about empty items that hide
 // the items after them. False when CodeSet.ini cannot be opened.
-bool LintSetFile(const TemplateFileAccess& files, std::vector<SetEntry>& entries, std::vector<Warning>& warnings);
+bool LintSetFile(const textfile::ConfigFileAccess& files, std::vector<SetEntry>& entries,
+                 std::vector<Warning>& warnings);
 
 // The headers of the template file named `file` in CodeSet.ini, read as the
 // add-in reads it; warns about headers that look like code and about empty
 // lines that end a template's body. `opened` tells whether it could be read.
-std::vector<HeaderAt> LintTemplateFile(const TemplateFileAccess& files, const std::u16string& file, bool& opened,
-                                       std::vector<Warning>& warnings);
+std::vector<HeaderAt> LintTemplateFile(const textfile::ConfigFileAccess& files, const std::u16string& file,
+                                       bool& opened, std::vector<Warning>& warnings);
 
 // GuidSet.ini's whole text, or nothing when it cannot be opened.
 void LintGuidSet(const std::optional<std::u16string>& text, std::vector<Warning>& warnings);

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "platform/TextConversion.h"
+#include "framework/TextConversion.h"
 
 namespace velmora::checker {
 

@@ -4,8 +4,8 @@
 
 #include <string_view>
 
+#include "framework/TextConversion.h"
 #include "framework/UniqueHandle.h"
-#include "platform/TextConversion.h"
 #include "templates/ListBoxOrder.h"
 
 namespace velmora::checker {

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/TextConversion.h"
+#include "framework/TextConversion.h"
 
 namespace velmora::checker {
 

@@ -14,7 +14,7 @@
 #include "checker/Messages.h"
 #include "checker/ProgramFolder.h"
 #include "framework/UniqueHandle.h"
-#include "platform/TextConversion.h"
+#include "framework/TextConversion.h"
 
 namespace velmora::checker {
 namespace {

@@ -9,8 +9,8 @@
 #include "checker/ConsoleOutput.h"
 #include "checker/Messages.h"
 #include "checker/ProgramFolder.h"
+#include "framework/TextConversion.h"
 #include "platform/ConfigFiles.h"
-#include "platform/TextConversion.h"
 
 namespace velmora::checker {
 namespace {

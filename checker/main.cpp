@@ -25,14 +25,13 @@
 
 #include "checker/ConfigCheck.h"
 #include "checker/ConsoleOutput.h"
-#include "checker/PickerOrder.h"
 #include "checker/Messages.h"
+#include "checker/PickerOrder.h"
 #include "checker/RegistrationStatus.h"
 #include "checker/StarterSetup.h"
+#include "framework/TextConversion.h"
 #include "guid/GuidStore.h"
-#include "platform/ConfigFiles.h"
-#include "platform/TextConversion.h"
-#include "templates/WindowsTemplateFiles.h"
+#include "platform/WindowsConfigFiles.h"
 
 namespace velmora::checker {
 namespace {
@@ -130,7 +129,7 @@ void ShowEveryExtension(ConsoleOutput& out, const ConfigReport& report) {
 
 // For one extension; true when CodeTemplate lists something.
 bool ShowOneExtension(ConsoleOutput& out, const ConfigReport& report, const std::u16string& extension) {
-    const ExtensionListing listing = ListForExtension(WindowsTemplateFiles(), extension);
+    const ExtensionListing listing = ListForExtension(WindowsConfigFiles(), extension);
     if (listing.loadResult == 0) {
         ShowListing(out, u"拡張子 " + Quoted(extension) + u" の文書で CodeTemplate が表示する一覧", listing);
         return true;
@@ -160,10 +159,10 @@ int Run(int argc, wchar_t** argv) {
     if (argument == u"--setup") return SetUpStarterConfiguration(out, errors);
     if (argument == u"--status") return ShowRegistrationStatus(out, errors);
 
-    const std::u16string folder = config::FolderPath();
-    WindowsTemplateFiles files;
-    const ConfigReport report = CheckConfiguration(files, GuidSetPath());
-    const int guidFormat = ReadGuidSet();
+    WindowsConfigFiles files;
+    const std::u16string folder = files.FolderPath();
+    const ConfigReport report = CheckConfiguration(files, files.FilePath(kGuidSetName));
+    const int guidFormat = ReadGuidSet(files);
 
     out.Line(u"設定フォルダ: " + folder);
     bool listed = true;

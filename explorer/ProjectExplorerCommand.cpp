@@ -1,39 +1,25 @@
-#include "addin/Connect.h"
-
-#include <shellapi.h>
-
 #include <string>
 
+#include "explorer/ExplorerCommands.h"
+#include "explorer/ShellOpen.h"
+#include "framework/TextConversion.h"
 #include "platform/DebugLog.h"
-#include "platform/KeyState.h"
 #include "platform/HostOperations.h"
-#include "platform/TextConversion.h"
 
-namespace velmora {
+namespace velmora::explorer {
 
 using debuglog::CommandStopped;
 
 namespace {
-
-// "Open" shows a plain folder window, "explore" one with the folder tree.
-// Shift or the right mouse button, as held for the input that ran the
-// command, asks for the plain window.
-const wchar_t* ChooseVerb() {
-    if (KeyIsDown(VK_SHIFT)) return L"Open";
-    if (KeyIsDown(VK_RBUTTON)) return L"Open";
-    return L"explore";
-}
-
 constexpr wchar_t kCommand[] = L"ProjectExplorer";
-
 }  // namespace
 
-int Connect::ProjectExplorer() {
+int OpenProjectFolder(const CommandContext& context) {
     debuglog::Reason whyNot = nullptr;
-    if (!hostops::IsNotInBreakMode(host.Get(), &whyNot)) return CommandStopped(kCommand, whyNot);
+    if (!hostops::IsNotInBreakMode(context.host, &whyNot)) return CommandStopped(kCommand, whyNot);
 
     Microsoft::WRL::ComPtr<IDispatch> solution;
-    if (FAILED(hostops::GetSolution(host.Get(), solution))) {
+    if (FAILED(hostops::GetSolution(context.host, solution))) {
         return CommandStopped(kCommand, L"the host gives no solution");
     }
     bool open = false;
@@ -60,13 +46,9 @@ int Connect::ProjectExplorer() {
         return CommandStopped(kCommand, L"the solution's folder is not there:", folder);
     }
 
-    SHELLEXECUTEINFOW request = {};
-    request.cbSize = sizeof(request);
-    request.lpVerb = ChooseVerb();
-    request.lpFile = AsWide(folder.c_str());
-    request.nShow = SW_SHOWNORMAL;
-    ShellExecuteExW(&request);  // the shell reports its own failures
+    // Shift or the right mouse button asks for the plain folder window.
+    ShellOpen(FolderVerb({VK_SHIFT, VK_RBUTTON}), AsWide(folder.c_str()));
     return 0;
 }
 
-}  // namespace velmora
+}  // namespace velmora::explorer

@@ -1,11 +1,11 @@
-#include "addin/Connect.h"
+#include "explorer/ExplorerCommands.h"
 #include "explorer/SpecialFolderPicker.h"
 #include "platform/DebugLog.h"
 
-namespace velmora {
+namespace velmora::explorer {
 
-int Connect::ProjectExplorerSp() {
-    explorer::SpecialFolderPicker picker;
+int PickSpecialFolder() {
+    SpecialFolderPicker picker;
     picker.DoModal(nullptr, 0);
     // How the user left it does not matter here; a handler that failed does.
     if (!picker.WasShown()) debuglog::CommandStopped(L"ProjectExplorerSp", L"the special-folder list cannot be shown");
@@ -16,4 +16,4 @@ int Connect::ProjectExplorerSp() {
     return 0;
 }
 
-}  // namespace velmora
+}  // namespace velmora::explorer

@@ -7,7 +7,7 @@
 
 #include "explorer/BrowserCommandLine.h"
 #include "explorer/SpecialFolderTable.h"
-#include "platform/TextConversion.h"
+#include "framework/TextConversion.h"
 
 namespace velmora::explorer {
 

@@ -1,12 +1,10 @@
 #include "explorer/SpecialFolderPicker.h"
 
-#include <shellapi.h>
-
+#include "explorer/ShellOpen.h"
 #include "explorer/SpecialFolderCatalogue.h"
 #include "explorer/SpecialFolderTable.h"
+#include "framework/TextConversion.h"
 #include "platform/DebugLog.h"
-#include "platform/KeyState.h"
-#include "platform/TextConversion.h"
 #include "resources/resource.h"
 
 namespace velmora::explorer {
@@ -106,23 +104,13 @@ void SpecialFolderPicker::OpenSelectedEntry() {
     std::uint32_t number = 0;
     if (!FolderOfItemTag(static_cast<std::uint32_t>(item.lParam), number)) return;
 
-    SHELLEXECUTEINFOW request = {};
-    request.cbSize = sizeof(request);
-    request.nShow = SW_SHOWNORMAL;
-    request.lpVerb = KeyIsDown(VK_SHIFT) ? L"Open" : L"explore";
     OpenTarget target;
     if (!FindOpenTarget(number, target)) {
         CommandStopped(kCommand, L"the chosen folder has nothing to open");
         return;
     }
-    if (target.verb) request.lpVerb = target.verb;
-    if (target.idList) {
-        request.fMask = SEE_MASK_IDLIST;
-        request.lpIDList = target.idList.get();
-    } else {
-        request.lpFile = AsWide(target.file.c_str());
-    }
-    ShellExecuteExW(&request);  // the shell reports its own failures
+    // Shift asks for the plain folder window, unless the place has a verb of its own.
+    ShellOpen(target.verb ? target.verb : FolderVerb({VK_SHIFT}), AsWide(target.file.c_str()), target.idList.get());
 }
 
 void SpecialFolderPicker::Close() { PostMessageW(Window(), WM_CLOSE, 0, 0); }

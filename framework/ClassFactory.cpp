@@ -1,16 +1,8 @@
 #include "framework/ClassFactory.h"
 
-#include <new>
-
 #include "framework/Module.h"
 
 namespace velmora {
-
-HRESULT ClassFactory::Create(InstanceCreator creator, IClassFactory** factory) {
-    if (!factory) return E_POINTER;
-    *factory = new (std::nothrow) ClassFactory(creator);
-    return *factory ? S_OK : E_OUTOFMEMORY;
-}
 
 HRESULT ClassFactory::QueryInterface(REFIID riid, void** object) {
     if (!object) return E_POINTER;
@@ -24,15 +16,14 @@ HRESULT ClassFactory::QueryInterface(REFIID riid, void** object) {
 }
 
 ULONG ClassFactory::AddRef() {
-    LONG count = InterlockedIncrement(&refCount_);
+    const long count = ++refCount_;
     if (count == 2) LockModule();  // the first reference beyond the module's own
     return static_cast<ULONG>(count);
 }
 
 ULONG ClassFactory::Release() {
-    LONG count = InterlockedDecrement(&refCount_);
+    const long count = --refCount_;
     if (count == 1) UnlockModule();
-    if (count == 0) delete this;
     return static_cast<ULONG>(count);
 }
 

@@ -1,9 +1,12 @@
 #pragma once
-// The class object of a creatable class. The module keeps one cached reference;
-// a client reference beyond it keeps the module locked, so a client that holds
+// The class object of a creatable class, made once as the module loads and
+// kept as long as it is loaded. The module holds one reference of its own; a
+// client reference beyond it keeps the module locked, so a client that holds
 // the factory keeps the DLL loaded.
 #include <windows.h>
 #include <unknwn.h>
+
+#include <atomic>
 
 namespace velmora {
 
@@ -11,8 +14,9 @@ using InstanceCreator = HRESULT (*)(IUnknown* outer, REFIID riid, void** object)
 
 class ClassFactory final : public IClassFactory {
 public:
-    // Creates a factory with one reference, the module's cached one.
-    static HRESULT Create(InstanceCreator creator, IClassFactory** factory);
+    explicit ClassFactory(InstanceCreator creator) : creator_(creator) {}
+    ClassFactory(const ClassFactory&) = delete;
+    ClassFactory& operator=(const ClassFactory&) = delete;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
@@ -21,11 +25,8 @@ public:
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
 
 private:
-    explicit ClassFactory(InstanceCreator creator) : creator_(creator) {}
-    ~ClassFactory() = default;
-
     InstanceCreator creator_;
-    volatile LONG refCount_ = 1;
+    std::atomic<long> refCount_{1};  // the module's own reference, never released
 };
 
 }  // namespace velmora

@@ -2,8 +2,8 @@
 
 #include <new>
 
+#include "framework/TextConversion.h"
 #include "framework/UniqueHandle.h"
-#include "platform/TextConversion.h"
 
 namespace velmora {
 namespace {

@@ -2,6 +2,9 @@
 
 #include <utility>
 
+#include "textfile/AsciiCase.h"
+#include "textfile/Encoding.h"
+
 namespace velmora {
 namespace {
 
@@ -13,36 +16,8 @@ bool IsSpace(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f';
 }
 
-char16_t AsciiLower(char16_t c) {
-    return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
-}
-
-bool EqualsIgnoringAsciiCase(std::u16string_view text, std::string_view ascii) {
-    if (text.size() != ascii.size()) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (AsciiLower(text[i]) != AsciiLower(static_cast<char16_t>(static_cast<unsigned char>(ascii[i]))))
-            return false;
-    }
-    return true;
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
+using textfile::EqualIgnoringAsciiCase;
+using textfile::FoldAscii;
 
 // Script text quoted in a message, shortened so that a runaway token does not
 // swamp it. Unpaired surrogates become U+FFFD.
@@ -58,7 +33,7 @@ std::string Quote(std::u16string_view text) {
         } else if (c >= 0xD800 && c <= 0xDFFF) {
             c = 0xFFFD;
         }
-        AppendUtf8(out, c);
+        textfile::AppendUtf8(out, c);
     }
     if (i < text.size()) out += "...";
     out += "'";
@@ -192,11 +167,11 @@ private:
 
 bool IsFlagWord(const Token& token, KeyFlag& flag) {
     if (token.kind != TokenKind::Word) return false;
-    if (EqualsIgnoringAsciiCase(token.text, "NoRemove")) {
+    if (EqualIgnoringAsciiCase(token.text, u"NoRemove")) {
         flag = KeyFlag::NoRemove;
-    } else if (EqualsIgnoringAsciiCase(token.text, "ForceRemove")) {
+    } else if (EqualIgnoringAsciiCase(token.text, u"ForceRemove")) {
         flag = KeyFlag::ForceRemove;
-    } else if (EqualsIgnoringAsciiCase(token.text, "Delete")) {
+    } else if (EqualIgnoringAsciiCase(token.text, u"Delete")) {
         flag = KeyFlag::Delete;
     } else {
         return false;
@@ -205,23 +180,23 @@ bool IsFlagWord(const Token& token, KeyFlag& flag) {
 }
 
 bool IsValWord(const Token& token) {
-    return token.kind == TokenKind::Word && EqualsIgnoringAsciiCase(token.text, "val");
+    return token.kind == TokenKind::Word && EqualIgnoringAsciiCase(token.text, u"val");
 }
 
 bool RootFromName(std::u16string_view name, RegistryRoot& root) {
     static const struct {
-        std::string_view shortName;
-        std::string_view longName;
+        std::u16string_view shortName;
+        std::u16string_view longName;
         RegistryRoot root;
     } roots[] = {
-        {"HKCR", "HKEY_CLASSES_ROOT", RegistryRoot::ClassesRoot},
-        {"HKCU", "HKEY_CURRENT_USER", RegistryRoot::CurrentUser},
-        {"HKLM", "HKEY_LOCAL_MACHINE", RegistryRoot::LocalMachine},
-        {"HKU", "HKEY_USERS", RegistryRoot::Users},
-        {"HKCC", "HKEY_CURRENT_CONFIG", RegistryRoot::CurrentConfig},
+        {u"HKCR", u"HKEY_CLASSES_ROOT", RegistryRoot::ClassesRoot},
+        {u"HKCU", u"HKEY_CURRENT_USER", RegistryRoot::CurrentUser},
+        {u"HKLM", u"HKEY_LOCAL_MACHINE", RegistryRoot::LocalMachine},
+        {u"HKU", u"HKEY_USERS", RegistryRoot::Users},
+        {u"HKCC", u"HKEY_CURRENT_CONFIG", RegistryRoot::CurrentConfig},
     };
     for (const auto& entry : roots) {
-        if (EqualsIgnoringAsciiCase(name, entry.shortName) || EqualsIgnoringAsciiCase(name, entry.longName)) {
+        if (EqualIgnoringAsciiCase(name, entry.shortName) || EqualIgnoringAsciiCase(name, entry.longName)) {
             root = entry.root;
             return true;
         }
@@ -241,8 +216,8 @@ bool ParseNumber(std::u16string_view text, std::uint32_t& number) {
         unsigned digit;
         if (c >= u'0' && c <= u'9') {
             digit = c - u'0';
-        } else if (base == 16 && AsciiLower(c) >= u'a' && AsciiLower(c) <= u'f') {
-            digit = AsciiLower(c) - u'a' + 10;
+        } else if (base == 16 && FoldAscii(c) >= u'a' && FoldAscii(c) <= u'f') {
+            digit = FoldAscii(c) - u'a' + 10;
         } else {
             return false;
         }
@@ -375,9 +350,9 @@ private:
         if (!tokens_.Next(type)) return false;
         if (type.kind != TokenKind::Word)
             return Fail(type, "expected a value type (s or d) after '=', found " + Describe(type));
-        if (EqualsIgnoringAsciiCase(type.text, "s")) {
+        if (EqualIgnoringAsciiCase(type.text, u"s")) {
             value.kind = ScriptValue::Kind::String;
-        } else if (EqualsIgnoringAsciiCase(type.text, "d")) {
+        } else if (EqualIgnoringAsciiCase(type.text, u"d")) {
             value.kind = ScriptValue::Kind::Dword;
         } else {
             return Fail(type, "unknown value type " + Quote(type.text) + " (expected s or d)");
@@ -413,11 +388,6 @@ private:
 
 }  // namespace
 
-std::string FormatScriptError(const ScriptError& error) {
-    if (error.line == 0) return error.message;
-    return "line " + std::to_string(error.line) + ", column " + std::to_string(error.column) + ": " + error.message;
-}
-
 bool DecodeScriptText(std::string_view bytes, std::u16string& text, ScriptError& error) {
     text.clear();
     error = ScriptError{};
@@ -432,52 +402,12 @@ bool DecodeScriptText(std::string_view bytes, std::u16string& text, ScriptError&
         for (std::size_t i = 2; i < bytes.size(); i += 2)
             text += static_cast<char16_t>(byte(i) | (byte(i + 1) << 8));
     } else {
-        std::size_t i = 0;
-        if (bytes.size() >= 3 && byte(0) == 0xEF && byte(1) == 0xBB && byte(2) == 0xBF) i = 3;
-        text.reserve(bytes.size() - i);
-        while (i < bytes.size()) {
-            const std::size_t start = i;
-            unsigned char lead = byte(i++);
-            char32_t c;
-            int extra;
-            if (lead < 0x80) {
-                c = lead;
-                extra = 0;
-            } else if (lead >= 0xC2 && lead <= 0xDF) {
-                c = lead & 0x1F;
-                extra = 1;
-            } else if (lead >= 0xE0 && lead <= 0xEF) {
-                c = lead & 0x0F;
-                extra = 2;
-            } else if (lead >= 0xF0 && lead <= 0xF4) {
-                c = lead & 0x07;
-                extra = 3;
-            } else {
-                error.message = "script text is not valid UTF-8 (byte offset " + std::to_string(start) + ")";
-                text.clear();
-                return false;
-            }
-            for (int k = 0; k < extra; ++k) {
-                if (i == bytes.size() || (byte(i) & 0xC0) != 0x80) {
-                    error.message = "script text is not valid UTF-8 (byte offset " + std::to_string(start) + ")";
-                    text.clear();
-                    return false;
-                }
-                c = (c << 6) | (byte(i++) & 0x3F);
-            }
-            const bool overlong = (extra == 2 && c < 0x800) || (extra == 3 && c < 0x10000);
-            if (overlong || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-                error.message = "script text is not valid UTF-8 (byte offset " + std::to_string(start) + ")";
-                text.clear();
-                return false;
-            }
-            if (c >= 0x10000) {
-                c -= 0x10000;
-                text += static_cast<char16_t>(0xD800 + (c >> 10));
-                text += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-            } else {
-                text += static_cast<char16_t>(c);
-            }
+        const std::size_t mark = bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+        std::size_t bad = 0;
+        if (!textfile::DecodeUtf8Strictly(bytes.substr(mark), text, bad)) {
+            error.message = "script text is not valid UTF-8 (byte offset " + std::to_string(mark + bad) + ")";
+            text.clear();
+            return false;
         }
     }
     while (!text.empty() && text.back() == u'\0') text.pop_back();

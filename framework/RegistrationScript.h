@@ -74,9 +74,6 @@ struct ScriptError {
     std::string message;
 };
 
-// "line L, column C: message", or the bare message without a position.
-std::string FormatScriptError(const ScriptError& error);
-
 // Placeholder name, without the percent signs, to its replacement text.
 using ScriptReplacements = std::map<std::u16string, std::u16string>;
 

@@ -1,7 +1,10 @@
 #include "framework/TypeLibraryRegistration.h"
 
-#include <cwchar>
 #include <windows.h>
+#include <wrl/client.h>
+
+#include <algorithm>
+#include <cwchar>
 
 #include "framework/UniqueHandle.h"
 
@@ -99,6 +102,20 @@ HRESULT RemoveTypeLibKeys(REFGUID libid, WORD major, WORD minor, LCID locale, SY
 }
 
 }  // namespace
+
+HRESULT RegisterTypeLibrary(HMODULE module) {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
+    if (length == 0) return HRESULT_FROM_WIN32(GetLastError());
+    if (length >= MAX_PATH) return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+    Microsoft::WRL::ComPtr<ITypeLib> library;
+    HRESULT hr = LoadTypeLibEx(path, REGKIND_NONE, &library);
+    if (FAILED(hr)) return hr;
+    wchar_t folder[MAX_PATH] = {};
+    std::copy(path, path + length, folder);
+    if (wchar_t* lastSeparator = std::wcsrchr(folder, L'\\')) lastSeparator[1] = L'\0';
+    return RegisterTypeLib(library.Get(), path, folder);
+}
 
 HRESULT UnregisterTypeLibrary(REFGUID libid, WORD major, WORD minor, LCID locale, SYSKIND kind) {
     const HRESULT result = UnRegisterTypeLib(libid, major, minor, locale, kind);

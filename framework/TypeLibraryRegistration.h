@@ -1,6 +1,6 @@
 #pragma once
-// Removing a type library's registration by its identity: LIBID, version,
-// locale and system kind.
+// A module's type library in the registry: registered from the module's own
+// file, removed by its identity (LIBID, version, locale and system kind).
 #include <windows.h>
 #include <oleauto.h>
 
@@ -8,6 +8,10 @@ namespace velmora {
 
 // The system kind a library built for this program's pointer size registers under.
 inline constexpr SYSKIND kNativeSysKind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
+
+// Registers the type library embedded in `module`'s own file, with the
+// file's folder as its help folder.
+HRESULT RegisterTypeLibrary(HMODULE module);
 
 // Unregisters the library with UnRegisterTypeLib. That call reads the library
 // from the file it was registered from, and gives up, leaving every key, when

@@ -4,9 +4,8 @@
 
 #include <cstring>
 
-#include "addin/Connect.h"
 #include "framework/Module.h"
-#include "platform/TextConversion.h"
+#include "framework/TextConversion.h"
 
 namespace velmora::guid {
 
@@ -39,17 +38,13 @@ bool RenderGuid(int format, const GUID& guid, wchar_t (&buffer)[kGuidTextCapacit
     return true;
 }
 
-}  // namespace velmora::guid
-
-namespace velmora {
-
-int Connect::MakeGuidText(const GUID& guid) {
+int MakeGuidText(const GuidFields& fields, const GUID& guid) {
     GUID chosen = guid;
-    if (IsEqualGUID(chosen, GUID_NULL) && !guid::MakeNewGuid(chosen)) return -1;
+    if (IsEqualGUID(chosen, GUID_NULL) && !MakeNewGuid(chosen)) return -1;
     // A format outside the five or a missing template leaves the text as it was.
-    if (!guid::RenderGuid(guidFormat, chosen, guidText)) return -1;
-    hasGuidText = true;
+    if (!RenderGuid(fields.format, chosen, fields.text)) return -1;
+    fields.hasText = true;
     return 0;
 }
 
-}  // namespace velmora
+}  // namespace velmora::guid

@@ -56,7 +56,7 @@ bool GuidSelectDialog::OnCommand(WORD id, WORD code, HWND) {
 }
 
 void GuidSelectDialog::UpdateResult() {
-    wchar_t text[guid::kGuidTextCapacity];
+    wchar_t text[kGuidTextCapacity];
     if (!guid::RenderGuid(formatIndex, shownGuid, text)) return;
     SetDlgItemTextW(Window(), IDC_GUID_RESULT, text);
 }

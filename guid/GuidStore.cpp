@@ -1,23 +1,17 @@
 #include "guid/GuidStore.h"
 
-#include "addin/Connect.h"
 #include "guid/GuidSetFormat.h"
-#include "platform/ConfigFiles.h"
 
 namespace velmora {
 
-std::u16string GuidSetPath() { return config::FilePath(u"GuidSet.ini"); }
-
-int ReadGuidSet() {
-    config::FileReader file(GuidSetPath());
-    if (!file.IsOpen()) return -1;
-    return guid::ReadGuidFormat(file);
+int ReadGuidSet(const textfile::ConfigFileAccess& files) {
+    const std::unique_ptr<textfile::ByteSource> file = files.OpenBytes(files.FilePath(kGuidSetName));
+    if (!file) return -1;
+    return guid::ReadGuidFormat(*file);
 }
 
-int Connect::WriteGuidSet() {
-    // The number only counts as stored once it reached the file and the file
-    // closed cleanly.
-    return config::WriteWholeFile(GuidSetPath(), guid::GuidFormatText(guidFormat)) ? 0 : -1;
+int WriteGuidSet(const textfile::ConfigFileAccess& files, int format) {
+    return files.WriteBytes(files.FilePath(kGuidSetName), guid::GuidFormatText(format)) ? 0 : -1;
 }
 
 }  // namespace velmora

@@ -1,34 +1,41 @@
-#include "addin/Connect.h"
-
+#include "guid/GuidCommands.h"
+#include "guid/GuidMaker.h"
 #include "guid/GuidStore.h"
 #include "platform/DebugLog.h"
+#include "platform/TextInsertion.h"
+#include "platform/WindowsConfigFiles.h"
 
-namespace velmora {
+namespace velmora::guid {
 
 using debuglog::CommandStopped;
 
-int Connect::InsertGUID() {
+int InsertGuid(const CommandContext& context) {
     const wchar_t* const command = L"InsertGUID";
-    if (!host) return CommandStopped(command, L"not connected to the host");
+    if (!context.host) return CommandStopped(command, L"not connected to the host");
     // A store that does not open ends the command and leaves the format in
     // memory as it was, so that the GUID dialog still opens on a real format.
-    int format = ReadGuidSet();
+    WindowsConfigFiles files;
+    const int format = ReadGuidSet(files);
     if (format < 0) {
-        return CommandStopped(command, L"GuidSet.ini cannot be opened:", GuidSetPath());
+        return CommandStopped(command, L"GuidSet.ini cannot be opened:", files.FilePath(kGuidSetName));
     }
-    guidFormat = format;
-    if (MakeGuidText(GUID_NULL) != 0) return CommandStopped(command, L"no GUID text could be made");
+    context.guid.format = format;
+    if (MakeGuidText(context.guid, GUID_NULL) != 0) return CommandStopped(command, L"no GUID text could be made");
     debuglog::Reason whyNot = nullptr;
-    if (InsertText(&whyNot) != 0) return CommandStopped(command, whyNot);
+    if (InsertIntoActiveDocument(context.host, context.guid.text, &whyNot) != 0) {
+        return CommandStopped(command, whyNot);
+    }
     return 0;
 }
 
-int Connect::InsertOldGUID() {
+int InsertOldGuid(const CommandContext& context) {
     const wchar_t* const command = L"InsertOldGUID";
-    if (!host) return CommandStopped(command, L"not connected to the host");
+    if (!context.host) return CommandStopped(command, L"not connected to the host");
     debuglog::Reason whyNot = nullptr;
-    if (InsertText(&whyNot) != 0) return CommandStopped(command, whyNot);
+    if (InsertIntoActiveDocument(context.host, context.guid.text, &whyNot) != 0) {
+        return CommandStopped(command, whyNot);
+    }
     return 0;
 }
 
-}  // namespace velmora
+}  // namespace velmora::guid

@@ -1,10 +1,12 @@
-#include "addin/Connect.h"
-
+#include "guid/GuidCommands.h"
+#include "guid/GuidMaker.h"
 #include "guid/GuidSelectDialog.h"
 #include "guid/GuidStore.h"
 #include "platform/DebugLog.h"
+#include "platform/TextInsertion.h"
+#include "platform/WindowsConfigFiles.h"
 
-namespace velmora {
+namespace velmora::guid {
 
 using debuglog::CommandStopped;
 
@@ -20,15 +22,16 @@ debuglog::Reason DialogEndReason(const GuidSelectDialog& dialog, INT_PTR code) {
 }
 }  // namespace
 
-int Connect::SelectGUID() {
-    if (!host) return CommandStopped(kCommand, L"not connected to the host");
+int SelectGuid(const CommandContext& context) {
+    if (!context.host) return CommandStopped(kCommand, L"not connected to the host");
     // The store must open, although the dialog starts from the format in
     // memory, not from the one read.
-    if (ReadGuidSet() < 0) {
-        return CommandStopped(kCommand, L"GuidSet.ini cannot be opened:", GuidSetPath());
+    WindowsConfigFiles files;
+    if (ReadGuidSet(files) < 0) {
+        return CommandStopped(kCommand, L"GuidSet.ini cannot be opened:", files.FilePath(kGuidSetName));
     }
 
-    GuidSelectDialog dialog(guidFormat);
+    GuidSelectDialog dialog(context.guid.format);
     // Only the paste button inserts. The cancel button, a dialog that closed
     // itself because no GUID could be made, one whose handler failed and one
     // that could not be shown at all change nothing.
@@ -39,16 +42,18 @@ int Connect::SelectGUID() {
     dialog.GetResult(format, chosen);
     if (format < 0) return CommandStopped(kCommand, L"the GUID dialog was closed without pasting");
 
-    guidFormat = format;
-    if (MakeGuidText(chosen) != 0) return CommandStopped(kCommand, L"no GUID text could be made");
+    context.guid.format = format;
+    if (MakeGuidText(context.guid, chosen) != 0) return CommandStopped(kCommand, L"no GUID text could be made");
     // A refused insertion leaves the store as it was; the rendered text stays
     // for InsertOldGUID.
     debuglog::Reason whyNot = nullptr;
-    if (InsertText(&whyNot) != 0) return CommandStopped(kCommand, whyNot);
-    if (WriteGuidSet() != 0) {
-        return CommandStopped(kCommand, L"GuidSet.ini cannot be written:", GuidSetPath());
+    if (InsertIntoActiveDocument(context.host, context.guid.text, &whyNot) != 0) {
+        return CommandStopped(kCommand, whyNot);
+    }
+    if (WriteGuidSet(files, format) != 0) {
+        return CommandStopped(kCommand, L"GuidSet.ini cannot be written:", files.FilePath(kGuidSetName));
     }
     return 0;
 }
 
-}  // namespace velmora
+}  // namespace velmora::guid

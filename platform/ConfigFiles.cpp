@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "platform/TextConversion.h"
+#include "framework/TextConversion.h"
 
 namespace velmora::config {
 
@@ -15,33 +15,15 @@ const char16_t kFolder[] = u"Orinth\\Velmora\\";
 // The most one ReadFile or WriteFile call is asked to move.
 constexpr std::size_t kMaxTransfer = std::size_t{1} << 30;
 
-std::u16string AppendToAppData(const std::u16string& appData, const std::u16string& relative) {
-    wchar_t path[MAX_PATH] = {};
-    if (appData.size() < MAX_PATH) appData.copy(AsU16(path), appData.size());
-    if (!PathAppendW(path, AsWide(relative.c_str()))) return relative;
-    return AsU16(path);
-}
 }  // namespace
 
-std::u16string AppDataFolder() {
+std::u16string FolderPath() {
     wchar_t path[MAX_PATH] = {};
     SHGetSpecialFolderPathW(nullptr, path, CSIDL_APPDATA, FALSE);
-    return AsU16(path);
-}
-
-std::u16string FolderPath(const std::u16string& appData) {
-    std::u16string folder = AppendToAppData(appData, kFolder);
+    std::u16string folder = PathAppendW(path, AsWide(kFolder)) ? AsU16(path) : kFolder;
     if (folder.empty() || folder.back() != u'\\') folder += u'\\';
     return folder;
 }
-
-std::u16string FilePath(const std::u16string& appData, const char16_t* name) {
-    return AppendToAppData(appData, kFolder + std::u16string(name));
-}
-
-std::u16string FolderPath() { return FolderPath(AppDataFolder()); }
-
-std::u16string FilePath(const char16_t* name) { return FilePath(AppDataFolder(), name); }
 
 FileReader::FileReader(const std::u16string& path)
     : file_(CreateFileW(AsWide(path.c_str()), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,

@@ -5,7 +5,7 @@
 // names the right file, and are shared with other readers and writers as the
 // C runtime shares them. Their bytes are handed over raw: the text rules
 // belong to the portable readers (textfile/). Paths are UTF-16 as the
-// portable code keeps them (platform/TextConversion.h).
+// portable code keeps them (framework/TextConversion.h).
 #include <windows.h>
 
 #include <cstdint>
@@ -17,20 +17,11 @@
 
 namespace velmora::config {
 
-// "<application data>\Orinth\Velmora\", with its trailing backslash. When the
-// shell cannot name the application-data folder the relative path is used.
+// "<application data>\Orinth\Velmora\", with its trailing backslash, joined by
+// the shell's path rule. When the shell cannot name the application-data
+// folder the relative path is used. The shell's lookup is not free (it reads
+// the registry): a command asks once (WindowsConfigFiles).
 std::u16string FolderPath();
-
-// "<application data>\Orinth\Velmora\<name>", joined by the shell's path rule.
-std::u16string FilePath(const char16_t* name);
-
-// The application-data folder as the shell names it now; empty when it
-// cannot. The shell's lookup is not free (it reads the registry), so a caller
-// that needs several paths looks the folder up once and passes it to the
-// overloads below, which give the same paths as the two above.
-std::u16string AppDataFolder();
-std::u16string FolderPath(const std::u16string& appData);
-std::u16string FilePath(const std::u16string& appData, const char16_t* name);
 
 struct FileHandleTraits {
     using Handle = HANDLE;

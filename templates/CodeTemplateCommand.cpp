@@ -1,19 +1,18 @@
-// CodeTemplate: picks a template for the active document's extension from a
-// pop-up list and pastes it at the caret, later lines indented to its column.
+#include "templates/CodeTemplateCommand.h"
+
 #include <windows.h>
 
 #include <string>
 
-#include "addin/Connect.h"
-#include "addin/TextInsertion.h"
+#include "framework/TextConversion.h"
 #include "platform/DebugLog.h"
 #include "platform/HostOperations.h"
-#include "platform/TextConversion.h"
+#include "platform/TextInsertion.h"
+#include "platform/WindowsConfigFiles.h"
 #include "templates/CodeTemplateSet.h"
 #include "templates/InsertionText.h"
 #include "templates/TemplatePickerDialog.h"
 #include "templates/TracedTemplateSet.h"
-#include "templates/WindowsTemplateFiles.h"
 
 namespace velmora {
 
@@ -26,7 +25,7 @@ const wchar_t kReadFailureCaption[] = L"Code Template";
 constexpr wchar_t kCommand[] = L"CodeTemplate";
 
 // Why LoadForExtension gave -1 or -2.
-int LoadStopped(const TracedTemplateSet& templates, int loaded, const WindowsTemplateFiles& files,
+int LoadStopped(const TracedTemplateSet& templates, int loaded, const WindowsConfigFiles& files,
                 const std::u16string& extension) {
     if (loaded == -2) return CommandStopped(kCommand, L"no template file serves extension", extension);
     if (templates.OverBudget()) {
@@ -34,7 +33,8 @@ int LoadStopped(const TracedTemplateSet& templates, int loaded, const WindowsTem
     }
     switch (templates.unreadable) {
     case TracedTemplateSet::Unreadable::SetFile:
-        return CommandStopped(kCommand, L"CodeSet.ini cannot be opened:", files.SetFilePath());
+        return CommandStopped(kCommand, L"CodeSet.ini cannot be opened:",
+                              files.FilePath(CodeTemplateSet::kSetFileName));
     case TracedTemplateSet::Unreadable::TemplateFile:
         return CommandStopped(kCommand, L"a template file cannot be opened:", templates.unreadablePath);
     case TracedTemplateSet::Unreadable::None:
@@ -44,12 +44,12 @@ int LoadStopped(const TracedTemplateSet& templates, int loaded, const WindowsTem
 }
 }  // namespace
 
-int Connect::CodeTemplate() {
+int InsertCodeTemplate(const CommandContext& context) {
     debuglog::Reason whyNot = nullptr;
-    if (!hostops::IsNotInBreakMode(host.Get(), &whyNot)) return CommandStopped(kCommand, whyNot);
+    if (!hostops::IsNotInBreakMode(context.host, &whyNot)) return CommandStopped(kCommand, whyNot);
 
     hostops::EditableSelection target;
-    if (!hostops::FindEditableSelection(host.Get(), target, &whyNot)) return CommandStopped(kCommand, whyNot);
+    if (!hostops::FindEditableSelection(context.host, target, &whyNot)) return CommandStopped(kCommand, whyNot);
     long column = 0;
     if (FAILED(hostops::GetAnchorDisplayColumn(target.selection.Get(), column))) {
         return CommandStopped(kCommand, L"the caret's column cannot be read");
@@ -64,21 +64,20 @@ int Connect::CodeTemplate() {
         extension = ExtensionOf(std::u16string(AsU16(name.get()), SysStringLen(name.get())));
     }
 
-    WindowsTemplateFiles files;
+    WindowsConfigFiles files;
     TracedTemplateSet templates(files);
     int loaded = templates.LoadForExtension(extension);
     if (loaded == -1) MessageBoxW(nullptr, kReadFailureText, kReadFailureCaption, MB_OK);
     if (loaded != 0) return LoadStopped(templates, loaded, files, extension);
 
-    TemplatePickerDialog picker;
-    picker.templateSet = &templates;
+    TemplatePickerDialog picker(&templates);
     picker.DoModal();
     if (picker.Failed()) return CommandStopped(kCommand, L"the pick list ended on an internal error");
     if (!picker.WasShown()) return CommandStopped(kCommand, L"the pick list cannot be shown");
-    if (picker.chosenIndex == -1) return CommandStopped(kCommand, L"the pick list was closed without a choice");
+    if (picker.ChosenIndex() == -1) return CommandStopped(kCommand, L"the pick list was closed without a choice");
 
     TemplateEntry chosen;
-    if (templates.GetEntry(picker.chosenIndex, chosen) != 0) {
+    if (templates.GetEntry(picker.ChosenIndex(), chosen) != 0) {
         return CommandStopped(kCommand, L"the chosen item matches no template");
     }
     const std::u16string text = BuildInsertionText(chosen.lines, column);

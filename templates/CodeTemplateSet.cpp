@@ -357,7 +357,10 @@ CodeTemplateSet::Origin CodeTemplateSet::OriginOf(int index) const {
 
 int CodeTemplateSet::ReadSetFile(const std::u16string& extension, std::vector<std::u16string>& paths) {
     std::u16string text;
-    if (ReadConfigText(*files_, files_->SetFilePath(), kByteBudget, text) != textfile::ReadResult::Read) return -1;
+    if (textfile::ReadConfigText(*files_, files_->FilePath(kSetFileName), kByteBudget, text) !=
+        textfile::ReadResult::Read) {
+        return -1;
+    }
     paths.clear();
     const std::u16string folder = files_->FolderPath();
     // Each line lists at most one path.

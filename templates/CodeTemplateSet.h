@@ -20,7 +20,7 @@
 
 #include "templates/ChunkedArray.h"
 #include "templates/TemplateEntry.h"
-#include "templates/TemplateFileAccess.h"
+#include "textfile/ConfigFileAccess.h"
 #include "templates/TemplateReadObserver.h"
 #include "textfile/UnitBuffer.h"
 
@@ -34,10 +34,13 @@ public:
     // their header line take at most half as many UTF-16 units beside it.
     static constexpr std::uint64_t kByteBudget = std::uint64_t{32} << 20;
     static constexpr std::uint64_t kOverflowBudget = kByteBudget / 2;
+    // The set file, in the configuration folder beside the template files.
+    static constexpr char16_t kSetFileName[] = u"CodeSet.ini";
 
     // `files` must outlive the set, and so must `observer`, which hears
     // every line the readers take (see TemplateReadObserver).
-    explicit CodeTemplateSet(const TemplateFileAccess& files, TemplateReadObserver* observer = nullptr)
+    explicit CodeTemplateSet(const textfile::ConfigFileAccess& files,
+                             TemplateReadObserver* observer = nullptr)
         : files_(&files), observer_(observer) {}
     CodeTemplateSet(const CodeTemplateSet&) = default;
     CodeTemplateSet& operator=(const CodeTemplateSet&) = default;
@@ -129,7 +132,7 @@ private:
     const char16_t* DisplayData(const Entry& entry) const;
     const File& FileOf(const Entry& entry) const;
 
-    const TemplateFileAccess* files_;
+    const textfile::ConfigFileAccess* files_;
     TemplateReadObserver* observer_;
     std::vector<File> fileTexts_;
     // The text of every file read, one after another.

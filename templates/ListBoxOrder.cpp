@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/TextConversion.h"
+#include "framework/TextConversion.h"
 
 namespace velmora {
 namespace {

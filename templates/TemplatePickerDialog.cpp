@@ -3,18 +3,19 @@
 #include <string>
 #include <vector>
 
-#include "platform/TextConversion.h"
+#include "framework/TextConversion.h"
 #include "resources/resource.h"
 #include "templates/ListBoxOrder.h"
 
 namespace velmora {
 
-TemplatePickerDialog::TemplatePickerDialog() : ModalDialog(IDD_TEMPLATE_PICKER) {}
+TemplatePickerDialog::TemplatePickerDialog(const CodeTemplateSet* templateSet)
+    : ModalDialog(IDD_TEMPLATE_PICKER), templateSet_(templateSet) {}
 
 INT_PTR TemplatePickerDialog::OnInitDialog(LPARAM) {
     ending_ = false;
-    if (templateSet) {
-        listBox = Item(IDC_TEMPLATE_LIST);
+    if (templateSet_) {
+        listBox_ = Item(IDC_TEMPLATE_LIST);
         Fill();
     }
     return TRUE;  // the focus goes to the list, the only control
@@ -23,12 +24,12 @@ INT_PTR TemplatePickerDialog::OnInitDialog(LPARAM) {
 // The list box sorts (LBS_SORT); the set keeps a zero unit after each
 // display text, as the fill needs.
 void TemplatePickerDialog::Fill() {
-    const int count = templateSet->GetCount();
+    const int count = templateSet_->GetCount();
     if (count <= 0) return;
     std::vector<std::u16string_view> texts;
     texts.reserve(static_cast<std::size_t>(count));
-    for (int index = 0; index < count; ++index) texts.push_back(templateSet->GetDisplayText(index));
-    FillSortingListBox(listBox, texts);
+    for (int index = 0; index < count; ++index) texts.push_back(templateSet_->GetDisplayText(index));
+    FillSortingListBox(listBox_, texts);
 }
 
 bool TemplatePickerDialog::OnCommand(WORD id, WORD code, HWND) {
@@ -57,26 +58,26 @@ bool TemplatePickerDialog::OnCommand(WORD id, WORD code, HWND) {
 
 void TemplatePickerDialog::Choose() {
     if (ending_) return;
-    LRESULT selected = listBox ? SendMessageW(listBox, LB_GETCURSEL, 0, 0) : LB_ERR;
+    LRESULT selected = listBox_ ? SendMessageW(listBox_, LB_GETCURSEL, 0, 0) : LB_ERR;
     if (selected == LB_ERR) {
         Finish(-1);
         return;
     }
-    LRESULT length = SendMessageW(listBox, LB_GETTEXTLEN, static_cast<WPARAM>(selected), 0);
+    LRESULT length = SendMessageW(listBox_, LB_GETTEXTLEN, static_cast<WPARAM>(selected), 0);
     if (length == LB_ERR) {
         Finish(-1);
         return;
     }
     std::u16string text(static_cast<std::size_t>(length) + 1, u'\0');
     LRESULT copied =
-        SendMessageW(listBox, LB_GETTEXT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(AsWide(&text[0])));
+        SendMessageW(listBox_, LB_GETTEXT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(AsWide(&text[0])));
     if (copied == LB_ERR) {
         Finish(-1);
         return;
     }
     text.resize(static_cast<std::size_t>(copied));
-    chosenIndex = templateSet->FindByDisplayText(text);
-    Finish(chosenIndex);
+    chosenIndex_ = templateSet_->FindByDisplayText(text);
+    Finish(chosenIndex_);
 }
 
 void TemplatePickerDialog::Finish(INT_PTR code) {

@@ -11,11 +11,12 @@ namespace velmora {
 
 class TemplatePickerDialog final : public ModalDialog {
 public:
-    TemplatePickerDialog();
+    // `templateSet` (not owned) must outlive the dialog's run.
+    explicit TemplatePickerDialog(const CodeTemplateSet* templateSet);
 
-    const CodeTemplateSet* templateSet = nullptr;  // not owned; set before DoModal
-    HWND listBox = nullptr;                         // control 203 while the dialog runs
-    int chosenIndex = -1;                           // index of the chosen entry in templateSet, -1 for none
+    // After the dialog closed: the index of the chosen entry in the set, -1
+    // for none.
+    int ChosenIndex() const { return chosenIndex_; }
 
 protected:
     INT_PTR OnInitDialog(LPARAM initParam) override;
@@ -29,6 +30,9 @@ private:
     // notification must not replace the code given first.
     void Finish(INT_PTR code);
 
+    const CodeTemplateSet* templateSet_;
+    HWND listBox_ = nullptr;  // control 203 while the dialog runs
+    int chosenIndex_ = -1;
     bool ending_ = false;
 };
 

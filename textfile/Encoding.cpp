@@ -129,4 +129,46 @@ std::size_t DecodeUtf16(std::string_view bytes, bool bigEndian, char16_t* out) {
     return units + 1;
 }
 
+bool DecodeUtf8Strictly(std::string_view bytes, std::u16string& out, std::size_t& badOffset) {
+    out.clear();
+    out.reserve(bytes.size());
+    const unsigned char* const begin = reinterpret_cast<const unsigned char*>(bytes.data());
+    const unsigned char* const end = begin + bytes.size();
+    for (const unsigned char* at = begin; at < end;) {
+        char32_t point = 0;
+        std::size_t partial = 0;
+        const std::size_t length = Sequence(at, end, point, partial);
+        if (length == 0) {
+            badOffset = static_cast<std::size_t>(at - begin);
+            return false;
+        }
+        if (point >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((point - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((point - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(point);
+        }
+        at += length;
+    }
+    return true;
+}
+
+void AppendUtf8(std::string& out, char32_t point) {
+    if (point < 0x80) {
+        out += static_cast<char>(point);
+    } else if (point < 0x800) {
+        out += static_cast<char>(0xC0 | (point >> 6));
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    } else if (point < 0x10000) {
+        out += static_cast<char>(0xE0 | (point >> 12));
+        out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (point >> 18));
+        out += static_cast<char>(0x80 | ((point >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    }
+}
+
 }  // namespace velmora::textfile

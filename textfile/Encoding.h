@@ -8,6 +8,7 @@
 //   is never valid UTF-8, so such files keep their reading);
 //   the ANSI code page otherwise, as files have always been read.
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace velmora::textfile {
@@ -28,6 +29,13 @@ bool IsUtf8BeyondAscii(std::string_view bytes);
 // written. Each ill-formed part (a byte that starts nothing, or a sequence
 // cut short) becomes one U+FFFD.
 std::size_t DecodeUtf8(std::string_view bytes, char16_t* out);
+
+// Well-formed UTF-8 to UTF-16, replacing `out`: false, with `badOffset` the
+// offset of the first ill-formed sequence, when there is one.
+bool DecodeUtf8Strictly(std::string_view bytes, std::u16string& out, std::size_t& badOffset);
+
+// Appends the UTF-8 form of `point` (at most U+10FFFF) to `out`.
+void AppendUtf8(std::string& out, char32_t point);
 
 // Pairs of bytes to UTF-16 units into `out` (room for half a unit a byte);
 // returns the units written. A last odd byte becomes U+FFFD.

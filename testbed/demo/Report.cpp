@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/TextConversion.h"
 #include "framework/UniqueHandle.h"
-#include "platform/TextConversion.h"
 #include "testbed/host/ClipboardText.h"
 
 namespace velmora::demo {

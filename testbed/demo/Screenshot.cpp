@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "framework/UniqueHandle.h"
+#include "testbed/fixtures/ComApartment.h"
 #include "testbed/fixtures/ScreenCapture.h"
 
 namespace velmora::demo {
@@ -29,22 +30,6 @@ struct BitmapTraits {
     using Handle = HBITMAP;
     static Handle Empty() noexcept { return nullptr; }
     static void Close(Handle h) noexcept { DeleteObject(h); }
-};
-
-// COM for the calling thread while it lives, unless the thread has COM already.
-class ThreadApartment {
-public:
-    ThreadApartment() : result_(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
-    ~ThreadApartment() {
-        if (SUCCEEDED(result_)) CoUninitialize();
-    }
-    ThreadApartment(const ThreadApartment&) = delete;
-    ThreadApartment& operator=(const ThreadApartment&) = delete;
-    bool Usable() const { return SUCCEEDED(result_) || result_ == RPC_E_CHANGED_MODE; }
-    HRESULT Result() const { return result_; }
-
-private:
-    HRESULT result_;
 };
 
 // VELMORA_SCREENSHOT_DIR\name, or nothing when the variable is not set.
@@ -84,7 +69,8 @@ std::wstring SaveWindowPng(HWND window, const std::wstring& path) {
     auto* pixel = static_cast<BYTE*>(bits);
     for (int i = 0; i < width * height; ++i) pixel[4 * i + 3] = 0xFF;
 
-    ThreadApartment apartment;
+    // COM for this thread, unless it has COM already.
+    test::ComApartment apartment(COINIT_MULTITHREADED);
     if (!apartment.Usable()) return L"CoInitializeEx " + HexCode(apartment.Result());
     ComPtr<IWICImagingFactory> factory;
     ComPtr<IWICStream> stream;

@@ -12,11 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "testbed/host/HostStandIn.h"
+#include "framework/TextConversion.h"
+#include "platform/DteInterfaces.h"
 #include "testbed/demo/Report.h"
 #include "testbed/demo/Scenario.h"
-#include "platform/DteInterfaces.h"
-#include "platform/TextConversion.h"
+#include "testbed/fixtures/ComApartment.h"
+#include "testbed/host/HostStandIn.h"
 
 namespace {
 
@@ -26,20 +27,6 @@ using velmora::demo::Scenario;
 
 // A scenario's name or summary (UTF-8 source text).
 std::wstring Wide(const char* text) { return velmora::ToWide(velmora::FromCodePage(text, CP_UTF8)); }
-
-class ComApartment {
-public:
-    ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComApartment() {
-        if (SUCCEEDED(result_)) CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    HRESULT Result() const { return result_; }
-
-private:
-    HRESULT result_;
-};
 
 // One scenario from creation of the add-in to its release.
 void RunScenario(const Scenario& scenario, Report& report) {
@@ -108,7 +95,7 @@ int main(int argc, char** argv) {
     }
     if (argc == 1) chosen = scenarios;
 
-    ComApartment apartment;
+    velmora::test::ComApartment apartment;
     if (FAILED(apartment.Result())) {
         report.Fail(L"CoInitializeEx: " + velmora::demo::HexCode(apartment.Result()));
         return 1;

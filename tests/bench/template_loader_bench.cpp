@@ -67,10 +67,9 @@ velmora::textfile::ReadResult ReadWhole(const fs::path& path, std::uint64_t limi
 
 // Real files; 8-bit text widened byte by byte, the native stand-in for the
 // code page conversion.
-class DiskFiles : public velmora::TemplateFileAccess {
+class DiskFiles : public velmora::textfile::ConfigFileAccess {
 public:
     explicit DiskFiles(fs::path folder) : folder_(std::move(folder)) {}
-    std::u16string SetFilePath() const override { return FolderPath() + u"CodeSet.ini"; }
     std::u16string FolderPath() const override { return (folder_ / "").u16string(); }
     bool FileSize(const std::u16string& path, std::uint64_t& size) const override {
         struct stat info {};
@@ -81,6 +80,10 @@ public:
     velmora::textfile::ReadResult ReadBytes(const std::u16string& path, std::uint64_t limit,
                                             std::string& bytes) const override {
         return ReadWhole(fs::path(path), limit, bytes);
+    }
+    bool WriteBytes(const std::u16string& path, std::string_view bytes) const override {
+        std::ofstream out(fs::path(path), std::ios::binary | std::ios::trunc);
+        return static_cast<bool>(out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())));
     }
     std::size_t ToUtf16(std::string_view bytes, char16_t* out) const override {
         for (std::size_t i = 0; i < bytes.size(); ++i) out[i] = static_cast<unsigned char>(bytes[i]);

@@ -121,7 +121,8 @@ void CheckInput(std::uint64_t limit, const std::string& raw) {
     velmora::testing::MemoryTemplateFiles files;
     files.SetFile(raw);
     std::u16string text = u"stale";
-    const velmora::textfile::ReadResult result = velmora::ReadConfigText(files, files.SetFilePath(), limit, text);
+    const velmora::textfile::ReadResult result =
+        velmora::textfile::ReadConfigText(files, files.SetFilePath(), limit, text);
     Check(result == (raw.size() > limit ? velmora::textfile::ReadResult::TooLarge : velmora::textfile::ReadResult::Read));
     bool eightBit = false;
     const std::u16string model = velmora::testing::ModelText(raw, &eightBit);

@@ -63,7 +63,7 @@ using Placed = std::tuple<std::u16string, std::size_t, std::u16string>;
 using Loaded = std::pair<int, std::vector<Placed>>;
 
 // What the add-in loads for a document with `extension`.
-Loaded AddInLoads(const TemplateFileAccess& files, const std::u16string& extension) {
+Loaded AddInLoads(const textfile::ConfigFileAccess& files, const std::u16string& extension) {
     CodeTemplateSet set(files);
     Loaded loaded{set.LoadForExtension(extension), {}};
     for (int i = 0; i < set.GetCount(); ++i) {

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "guid/GuidSetFormat.h"
+#include "guid/GuidStore.h"
+#include "tests/native/TemplateTestFiles.h"
 
 namespace velmora::guid {
 namespace {
@@ -115,6 +117,20 @@ TEST(GuidSetFormat, WritingGivesTheBareNumber) {
         EXPECT_EQ(text, std::to_string(format));
         EXPECT_EQ(Read(text, text.size()), ClampGuidFormat(format));
     }
+}
+
+// GuidSet.ini through the configuration folder's file access: missing reads
+// as -1, a write is read back clamped, a file of other text reads as 0.
+TEST(GuidSetFormat, StoreReadsAndWritesThroughTheFolder) {
+    testing::MemoryTemplateFiles files;
+    EXPECT_EQ(ReadGuidSet(files), -1);
+    for (int format : {3, 0, 9}) {
+        ASSERT_EQ(WriteGuidSet(files, format), 0);
+        EXPECT_EQ(files.files.at(files.FilePath(kGuidSetName)), std::to_string(format));
+        EXPECT_EQ(ReadGuidSet(files), ClampGuidFormat(format));
+    }
+    files.files[files.FilePath(kGuidSetName)] = "\xEF\xBB\xBF 2 formats";
+    EXPECT_EQ(ReadGuidSet(files), 2);
 }
 
 TEST(GuidSetFormat, NumbersAreNotGroupedWhateverTheGlobalLocale) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/native/ScriptErrorText.h"
+
 namespace velmora {
 namespace {
 

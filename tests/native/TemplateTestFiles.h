@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "templates/CodeTemplateSet.h"
-#include "templates/TemplateFileAccess.h"
+#include "textfile/ConfigFileAccess.h"
 
 namespace velmora::testing {
 
@@ -165,12 +165,12 @@ inline std::string Utf16Of(std::u16string_view units, bool bigEndian) {
     return bytes;
 }
 
-class MemoryTemplateFiles : public TemplateFileAccess {
+class MemoryTemplateFiles : public textfile::ConfigFileAccess {
 public:
     static constexpr char16_t kFolder[] = u"C:\\Users\\user\\AppData\\Roaming\\Orinth\\Velmora\\";
 
     // Raw file contents by full path; CodeSet.ini is at SetFilePath().
-    std::map<std::u16string, std::string> files;
+    mutable std::map<std::u16string, std::string> files;
     // Sizes to report instead of the contents' own, by full path: a file of
     // gigabytes without its bytes.
     std::map<std::u16string, std::uint64_t> reportedSizes;
@@ -180,7 +180,7 @@ public:
     void SetFile(std::string raw) { files[SetFilePath()] = std::move(raw); }
     void AddTemplate(const std::u16string& name, std::string raw) { files[FolderPath() + name] = std::move(raw); }
 
-    std::u16string SetFilePath() const override { return FolderPath() + u"CodeSet.ini"; }
+    std::u16string SetFilePath() const { return FilePath(CodeTemplateSet::kSetFileName); }
     std::u16string FolderPath() const override { return kFolder; }
     bool FileSize(const std::u16string& path, std::uint64_t& size) const override {
         auto found = files.find(path);
@@ -196,6 +196,10 @@ public:
         if (size > limit) return textfile::ReadResult::TooLarge;
         bytes = files.at(path);
         return textfile::ReadResult::Read;
+    }
+    bool WriteBytes(const std::u16string& path, std::string_view bytes) const override {
+        files[path] = std::string(bytes);
+        return true;
     }
     std::size_t ToUtf16(std::string_view bytes, char16_t* out) const override {
         for (std::size_t i = 0; i < bytes.size(); ++i) out[i] = static_cast<unsigned char>(bytes[i]);

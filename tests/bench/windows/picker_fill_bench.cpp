@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/TextConversion.h"
+#include "framework/TextConversion.h"
 #include "resources/resource.h"
 #include "templates/CodeTemplateSet.h"
 #include "templates/TemplatePickerDialog.h"
@@ -211,8 +211,7 @@ int main() {
         for (int round = 0; round < rounds; ++round) {
             picker.push_back(TimeOneRun(
                 [&] {
-                    velmora::TemplatePickerDialog dialog;
-                    dialog.templateSet = &set;
+                    velmora::TemplatePickerDialog dialog(&set);
                     dialog.DoModal(owner);
                 },
                 count));

@@ -38,10 +38,10 @@
 #include <thread>
 #include <vector>
 
+#include "framework/TextConversion.h"
 #include "framework/UniqueHandle.h"
 #include "guid/GuidFormat.h"
 #include "platform/DteInterfaces.h"
-#include "platform/TextConversion.h"
 #include "resources/resource.h"
 #include "testbed/fixtures/ConfigFolderFiles.h"
 #include "testbed/fixtures/PopUpDriver.h"

@@ -109,7 +109,7 @@ TEST_F(ConnectionTest, DisconnectionReleasesTheHostButKeepsTheAddInObject) {
     ConnectedAddIn addIn(host);
     ASSERT_EQ(addIn.OnDisconnection(ext_dm_HostShutdown), S_OK);
     EXPECT_TRUE(HostReferencesAre(host, 0, 1));
-    EXPECT_EQ(addIn.Object().Host(), nullptr);
+    EXPECT_EQ(ConnectFields::Host(addIn.Object()), nullptr);
     SAFEARRAY* custom = nullptr;
     EXPECT_EQ(addIn.Extensibility()->OnAddInsUpdate(&custom), S_OK);
     EXPECT_EQ(addIn.Extensibility()->OnStartupComplete(&custom), S_OK);
@@ -145,9 +145,9 @@ TEST_F(ConnectionTest, NewObjectHasNoGuidText) {
     ComPtr<IDTExtensibility2> created;
     ASSERT_EQ(CreateConnect(created), S_OK);
     auto& object = static_cast<Connect&>(*created.Get());
-    EXPECT_FALSE(object.HasGuidText());
-    EXPECT_STREQ(object.GuidText(), L"");
-    EXPECT_EQ(object.GuidFormat(), 0);
+    EXPECT_FALSE(ConnectFields::HasGuidText(object));
+    EXPECT_STREQ(ConnectFields::GuidText(object), L"");
+    EXPECT_EQ(ConnectFields::GuidFormat(object), 0);
 }
 
 // The user's answer to each command's pop-up: the first template and OK in

@@ -130,5 +130,24 @@ TEST_F(DispatchTest, InvokeByNameReachesOnConnectionAndQueryStatus) {
     EXPECT_TRUE(HostReferencesAre(host, 0, 0));
 }
 
+// The type information is taken from the registered library once and kept
+// for the process: a library unregistered later still serves every object.
+TEST_F(DispatchTest, TypeInformationOnceLoadedOutlivesTheRegistration) {
+    {
+        RegisteredTypeLibrary designer(TypeLibraryPath("AddInDesigner.tlb"));
+        ASSERT_TRUE(designer.Registered());
+        ComPtr<IDTExtensibility2> addIn;
+        ASSERT_EQ(CreateConnect(addIn), S_OK);
+        ASSERT_NE(IdOf(addIn.Get(), L"OnConnection"), DISPID_UNKNOWN);
+    }
+    ComPtr<IDTExtensibility2> addIn;
+    ASSERT_EQ(CreateConnect(addIn), S_OK);
+    HRESULT hr = E_FAIL;
+    EXPECT_NE(IdOf(addIn.Get(), L"OnDisconnection", &hr), DISPID_UNKNOWN);
+    EXPECT_EQ(hr, S_OK);
+    ComPtr<ITypeInfo> info;
+    EXPECT_EQ(addIn->GetTypeInfo(0, 0, &info), S_OK);
+}
+
 }  // namespace
 }  // namespace velmora::test

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "addin/Connect.h"
-#include "addin/TextInsertion.h"
+#include "platform/TextInsertion.h"
 #include "platform/HostOperations.h"
 #include "support/HostFixture.h"
 

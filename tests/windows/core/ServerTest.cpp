@@ -4,8 +4,10 @@
 #include <oleauto.h>
 #include <wrl/client.h>
 
+#include <atomic>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -109,6 +111,34 @@ TEST(ComServer, ExportsServeOneClassFactoryAndCountLocks) {
     factory->LockServer(FALSE);
     factory.Reset();
     EXPECT_EQ(server.canUnloadNow(), S_OK);
+}
+
+// Two threads asking a freshly loaded server at once get the one factory, and
+// once both let it go the server may unload.
+TEST(ComServer, TwoThreadsAskingAtOnceShareOneFactory) {
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE(round);
+        LoadedServer server(BuiltDllPath());
+        ASSERT_NE(server.getClassObject, nullptr);
+        std::atomic<int> waiting{2};
+        IClassFactory* factories[2] = {};
+        HRESULT results[2] = {E_FAIL, E_FAIL};
+        auto ask = [&](int i) {
+            for (--waiting; waiting > 0;) {
+            }
+            results[i] = server.getClassObject(CLSID_Connect, IID_IClassFactory, reinterpret_cast<void**>(&factories[i]));
+        };
+        std::thread first(ask, 0);
+        std::thread second(ask, 1);
+        first.join();
+        second.join();
+        ASSERT_EQ(results[0], S_OK);
+        ASSERT_EQ(results[1], S_OK);
+        EXPECT_EQ(factories[0], factories[1]);
+        factories[0]->Release();
+        factories[1]->Release();
+        EXPECT_EQ(server.canUnloadNow(), S_OK);
+    }
 }
 
 TEST(ComServer, CreatesAggregatedInstanceOnlyAsInnerUnknown) {

@@ -13,10 +13,10 @@
 
 #include <memory>
 
+#include "framework/KeyState.h"
+#include "testbed/fixtures/PopUpDriver.h"
 #include "testbed/host/ImportPatch.h"
 #include "testbed/host/ShellLaunchRecorder.h"
-#include "platform/KeyState.h"
-#include "testbed/fixtures/PopUpDriver.h"
 
 namespace velmora::test {
 

@@ -13,7 +13,7 @@
 #include "ExplorerTestSupport.h"
 #include "explorer/SpecialFolderCatalogue.h"
 #include "explorer/SpecialFolderTable.h"
-#include "platform/TextConversion.h"
+#include "framework/TextConversion.h"
 #include "support/HostFixture.h"
 
 namespace velmora::test {

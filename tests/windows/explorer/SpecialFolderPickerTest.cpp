@@ -16,7 +16,7 @@
 #include "addin/Connect.h"
 #include "explorer/SpecialFolderPicker.h"
 #include "explorer/SpecialFolderTable.h"
-#include "platform/TextConversion.h"
+#include "framework/TextConversion.h"
 #include "resources/resource.h"
 #include "support/HostFixture.h"
 

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "framework/Module.h"
+#include "framework/TextConversion.h"
 #include "guid/GuidFormat.h"
 #include "guid/GuidMaker.h"
-#include "platform/TextConversion.h"
 #include "resources/resource.h"
 #include "support/DialogTemplate.h"
 #include "support/HostFixture.h"
@@ -71,7 +71,7 @@ TEST(GuidResources, StringTableEqualsThePortableTable) {
 }
 
 TEST(GuidResources, TemplateLoaderGivesTheFiveFormats) {
-    wchar_t text[guid::kGuidTextCapacity];
+    wchar_t text[kGuidTextCapacity];
     for (int format = 0; format < guid::kFormatCount; ++format) {
         SCOPED_TRACE(format);
         const std::wstring expected = AsWide(guid::FormatTemplate(format));

@@ -8,9 +8,10 @@
 #include <string>
 
 #include "addin/Connect.h"
+#include "framework/TextConversion.h"
+#include "platform/WindowsConfigFiles.h"
 #include "guid/GuidStore.h"
 #include "guid/GuidTestSupport.h"
-#include "platform/TextConversion.h"
 #include "support/HostFixture.h"
 #include "testbed/fixtures/UnixCommand.h"
 
@@ -37,19 +38,19 @@ TEST(GuidStore, ReadsTheFirstNumberClampedToTheFormats) {
     for (const Case& c : cases) {
         SCOPED_TRACE("GuidSet.ini holds " + ::testing::PrintToString(c.bytes));
         file.Write(c.bytes);
-        EXPECT_EQ(ReadGuidSet(), c.expected);
+        EXPECT_EQ(ReadGuidSet(WindowsConfigFiles()), c.expected);
     }
 }
 
 TEST(GuidStore, MissingFileOrFolderReadsAsMinusOne) {
     GuidSetFile file;
-    EXPECT_EQ(ReadGuidSet(), -1);
+    EXPECT_EQ(ReadGuidSet(WindowsConfigFiles()), -1);
     file.RemoveFolders();
-    EXPECT_EQ(ReadGuidSet(), -1);
+    EXPECT_EQ(ReadGuidSet(WindowsConfigFiles()), -1);
     // A folder where the file should be does not open as the file either.
     GuidSetFile again;
     ASSERT_TRUE(CreateDirectoryW(again.Path().c_str(), nullptr));
-    EXPECT_EQ(ReadGuidSet(), -1);
+    EXPECT_EQ(ReadGuidSet(WindowsConfigFiles()), -1);
     RemoveDirectoryW(again.Path().c_str());
 }
 
@@ -58,7 +59,7 @@ TEST(GuidStore, MissingFileOrFolderReadsAsMinusOne) {
 void TakeFormat(ConnectedAddIn& addIn, GuidSetFile& file, int format) {
     file.Write(std::to_string(format));
     ASSERT_EQ(addIn.Object().InsertGUID(), 0);
-    ASSERT_EQ(addIn.Object().GuidFormat(), format);
+    ASSERT_EQ(ConnectFields::GuidFormat(addIn.Object()), format);
 }
 
 TEST_F(GuidStoreTest, WritingStoresExactlyTheFormatInMemory) {
@@ -128,13 +129,13 @@ TEST_F(GuidStoreTest, FolderNameOutsideTheAnsiCodePageIsReadAndWritten) {
     GuidSetFile file;
     ASSERT_EQ(file.Path(), folder + L"\\Orinth\\Velmora\\GuidSet.ini");
     file.Write("2");
-    EXPECT_EQ(ReadGuidSet(), 2);
+    EXPECT_EQ(ReadGuidSet(WindowsConfigFiles()), 2);
 
     ConnectedAddIn addIn(host);
     host.SetDocument(L"", 0, 0);
     EXPECT_EQ(addIn.Object().InsertGUID(), 0);
-    EXPECT_EQ(addIn.Object().GuidFormat(), 2);
-    EXPECT_EQ(host.DocumentText(), addIn.Object().GuidText());
+    EXPECT_EQ(ConnectFields::GuidFormat(addIn.Object()), 2);
+    EXPECT_EQ(host.DocumentText(), ConnectFields::GuidText(addIn.Object()));
     EXPECT_NE(host.DocumentText().find(L"}\r\nstatic const GUID <<name>> = \r\n{ 0x"), std::wstring::npos);
     file.Write("4");
     EXPECT_EQ(addIn.Object().WriteGuidSet(), 0);

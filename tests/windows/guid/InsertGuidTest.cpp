@@ -53,9 +53,9 @@ TEST_F(InsertGuidTest, EachStoredFormatReachesClipboardAndDocument) {
         EXPECT_EQ(exec.handled, VARIANT_TRUE);
 
         const std::wstring expected = kExampleTexts[format];
-        EXPECT_EQ(addIn.Object().GuidFormat(), format);
-        EXPECT_TRUE(addIn.Object().HasGuidText());
-        EXPECT_EQ(Narrow(addIn.Object().GuidText()), Narrow(expected));
+        EXPECT_EQ(ConnectFields::GuidFormat(addIn.Object()), format);
+        EXPECT_TRUE(ConnectFields::HasGuidText(addIn.Object()));
+        EXPECT_EQ(Narrow(ConnectFields::GuidText(addIn.Object())), Narrow(expected));
         ClipboardContents clip = ReadClipboard();
         EXPECT_EQ(Narrow(clip.text), Narrow(expected));
         EXPECT_EQ(clip.blockBytes, (expected.size() + 1) * sizeof(wchar_t));
@@ -87,7 +87,7 @@ TEST_F(InsertGuidTest, NewGuidEachTimeAndOldGuidRepeatsTheLastText) {
     addIn.Exec(kInsertOldGuid);
     EXPECT_EQ(host.DocumentText(), second);
     EXPECT_EQ(ReadClipboard().text, second);
-    EXPECT_EQ(addIn.Object().GuidFormat(), 4);
+    EXPECT_EQ(ConnectFields::GuidFormat(addIn.Object()), 4);
     EXPECT_EQ(addIn.Object().InsertOldGUID(), 0);
     EXPECT_EQ(host.DocumentText(), second + second);
 
@@ -97,7 +97,7 @@ TEST_F(InsertGuidTest, NewGuidEachTimeAndOldGuidRepeatsTheLastText) {
     EXPECT_EQ(third.rfind(L"// {", 0), 0u) << Narrow(third);
     EXPECT_NE(third.find(L"}\r\nIMPLEMENT_OLECREATE(<<class>>, <<external_name>>, \r\n0x"), std::wstring::npos);
     EXPECT_EQ(third.find(second.substr(0, 8)), std::wstring::npos);
-    EXPECT_EQ(addIn.Object().GuidFormat(), 0);
+    EXPECT_EQ(ConnectFields::GuidFormat(addIn.Object()), 0);
 }
 
 TEST_F(InsertGuidTest, MissingStoreInsertsNothingAndKeepsTheFormat) {
@@ -106,7 +106,7 @@ TEST_F(InsertGuidTest, MissingStoreInsertsNothingAndKeepsTheFormat) {
     file.Write("3");
     OpenDocument(host);
     ASSERT_EQ(addIn.Object().InsertGUID(), 0);
-    const std::wstring text = addIn.Object().GuidText();
+    const std::wstring text = ConnectFields::GuidText(addIn.Object());
     const std::wstring document = host.DocumentText();
 
     file.Remove();
@@ -119,8 +119,8 @@ TEST_F(InsertGuidTest, MissingStoreInsertsNothingAndKeepsTheFormat) {
               std::vector<std::wstring>{L"Velmora: InsertGUID: GuidSet.ini cannot be opened: \"" + file.Path() + L"\""});
     EXPECT_TRUE(HoldsNoHostObjects(host));
     addIn.Exec(kInsertGuid);
-    EXPECT_EQ(addIn.Object().GuidFormat(), 3);
-    EXPECT_EQ(addIn.Object().GuidText(), text);
+    EXPECT_EQ(ConnectFields::GuidFormat(addIn.Object()), 3);
+    EXPECT_EQ(ConnectFields::GuidText(addIn.Object()), text);
     EXPECT_EQ(host.DocumentText(), document);
     EXPECT_TRUE(host.Pastes().empty());
     EXPECT_EQ(ReadClipboard().text, L"before");
@@ -143,16 +143,16 @@ TEST_F(InsertGuidTest, GeneratorYieldingNoGuidChangesNothing) {
             ScriptedGenerator generator({failure});
             EXPECT_EQ(addIn.Object().InsertGUID(), -1);
             EXPECT_EQ(generator.Calls(), 1);
-            EXPECT_FALSE(addIn.Object().HasGuidText());
-            EXPECT_EQ(addIn.Object().GuidText(), std::wstring());
+            EXPECT_FALSE(ConnectFields::HasGuidText(addIn.Object()));
+            EXPECT_EQ(ConnectFields::GuidText(addIn.Object()), std::wstring());
         }
         {
             // After one: the text stays the earlier one.
             ScriptedGenerator generator({{ExampleGuid(), S_OK}, failure});
             EXPECT_EQ(addIn.Object().InsertGUID(), 0);
             EXPECT_EQ(addIn.Object().InsertGUID(), -1);
-            EXPECT_TRUE(addIn.Object().HasGuidText());
-            EXPECT_EQ(addIn.Object().GuidText(), std::wstring(kExampleTexts[3]));
+            EXPECT_TRUE(ConnectFields::HasGuidText(addIn.Object()));
+            EXPECT_EQ(ConnectFields::GuidText(addIn.Object()), std::wstring(kExampleTexts[3]));
         }
         EXPECT_EQ(host.Pastes().size(), 1u);
         EXPECT_EQ(host.DocumentText(), DocumentWith(kExampleTexts[3]));
@@ -217,8 +217,8 @@ TEST_F(InsertGuidTest, RefusedInsertionKeepsTheNewTextForOldGuid) {
     ASSERT_TRUE(WriteClipboardText(L"before"));
     ScriptedGenerator generator({{OtherGuid(), S_OK}});
     EXPECT_EQ(addIn.Object().InsertGUID(), -1);
-    EXPECT_TRUE(addIn.Object().HasGuidText());
-    EXPECT_EQ(addIn.Object().GuidText(), std::wstring(kOtherRegistryText));
+    EXPECT_TRUE(ConnectFields::HasGuidText(addIn.Object()));
+    EXPECT_EQ(ConnectFields::GuidText(addIn.Object()), std::wstring(kOtherRegistryText));
     EXPECT_EQ(ReadClipboard().text, L"before");
     EXPECT_EQ(host.DocumentText(), DocumentWith(L""));
 
@@ -241,8 +241,8 @@ TEST_F(InsertGuidTest, CommandsCalledWithoutAHostDoNothing) {
     EXPECT_EQ(connect.SelectGUID(), -1);
     driver.Finish();
     EXPECT_FALSE(driver.Appeared());
-    EXPECT_EQ(connect.GuidFormat(), 0);
-    EXPECT_FALSE(connect.HasGuidText());
+    EXPECT_EQ(ConnectFields::GuidFormat(connect), 0);
+    EXPECT_FALSE(ConnectFields::HasGuidText(connect));
     EXPECT_EQ(ReadClipboard().text, L"before");
 }
 

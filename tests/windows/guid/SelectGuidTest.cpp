@@ -169,8 +169,8 @@ TEST_F(SelectGuidTest, PasteInsertsTheShownTextAndStoresTheFormat) {
         EXPECT_EQ(host.Pastes().size(), 1u);
         EXPECT_EQ(ReadClipboard().text, shown.text);
         EXPECT_EQ(file.Read(), "3");
-        EXPECT_EQ(addIn.Object().GuidFormat(), 3);
-        EXPECT_EQ(addIn.Object().GuidText(), shown.text);
+        EXPECT_EQ(ConnectFields::GuidFormat(addIn.Object()), 3);
+        EXPECT_EQ(ConnectFields::GuidText(addIn.Object()), shown.text);
 
         // Reopened, the dialog starts on the stored format with a new GUID.
         Seen reopened;
@@ -203,7 +203,7 @@ TEST_F(SelectGuidTest, LeavingInsertsAndStoresNothing) {
         file.Write("1");
         OpenDocument(host);
         ASSERT_EQ(addIn.Object().InsertGUID(), 0);
-        const std::wstring text = addIn.Object().GuidText();
+        const std::wstring text = ConnectFields::GuidText(addIn.Object());
         const std::wstring document = host.DocumentText();
         file.Write(" 1\r\n");
         host.ClearPastes();
@@ -236,8 +236,8 @@ TEST_F(SelectGuidTest, LeavingInsertsAndStoresNothing) {
         EXPECT_TRUE(host.Pastes().empty());
         EXPECT_EQ(ReadClipboard().text, L"before");
         EXPECT_EQ(file.Read(), " 1\r\n");
-        EXPECT_EQ(addIn.Object().GuidFormat(), 1);
-        EXPECT_EQ(addIn.Object().GuidText(), text);
+        EXPECT_EQ(ConnectFields::GuidFormat(addIn.Object()), 1);
+        EXPECT_EQ(ConnectFields::GuidText(addIn.Object()), text);
     }
 }
 
@@ -253,7 +253,7 @@ TEST_F(SelectGuidTest, MissingStoreShowsNoDialog) {
     EXPECT_EQ(host.DocumentText(), DocumentWith(L""));
     EXPECT_EQ(ReadClipboard().text, L"before");
     EXPECT_FALSE(file.Read().has_value());
-    EXPECT_FALSE(addIn.Object().HasGuidText());
+    EXPECT_FALSE(ConnectFields::HasGuidText(addIn.Object()));
     EXPECT_TRUE(HoldsNoHostObjects(host));
 }
 
@@ -275,7 +275,7 @@ TEST_F(SelectGuidTest, DialogThatNeverOpensInsertsAndStoresNothing) {
     file.Write("2");
     OpenDocument(host);
     ASSERT_EQ(addIn.Object().InsertGUID(), 0);
-    const std::wstring text = addIn.Object().GuidText();
+    const std::wstring text = ConnectFields::GuidText(addIn.Object());
     file.Write("4");
     host.ClearPastes();
     ASSERT_TRUE(WriteClipboardText(L"before"));
@@ -305,8 +305,8 @@ TEST_F(SelectGuidTest, DialogThatNeverOpensInsertsAndStoresNothing) {
         EXPECT_TRUE(host.Pastes().empty());
         EXPECT_EQ(ReadClipboard().text, L"before");
         EXPECT_EQ(file.Read(), "4");
-        EXPECT_EQ(addIn.Object().GuidFormat(), 2);
-        EXPECT_EQ(addIn.Object().GuidText(), text);
+        EXPECT_EQ(ConnectFields::GuidFormat(addIn.Object()), 2);
+        EXPECT_EQ(ConnectFields::GuidText(addIn.Object()), text);
         EXPECT_TRUE(HoldsNoHostObjects(host));
     }
 }
@@ -336,7 +336,7 @@ TEST_F(SelectGuidTest, FailedNewGuidKeepsTheGuidThatPasteInserts) {
     EXPECT_EQ(afterFailedNew.checked, 4);
     EXPECT_EQ(afterFailedNew.text, beforeNew.text);
     EXPECT_EQ(Narrow(host.DocumentText()), Narrow(DocumentWith(kExampleTexts[4])));
-    EXPECT_EQ(addIn.Object().GuidText(), std::wstring(kExampleTexts[4]));
+    EXPECT_EQ(ConnectFields::GuidText(addIn.Object()), std::wstring(kExampleTexts[4]));
     EXPECT_EQ(file.Read(), "4");
     EXPECT_TRUE(HoldsNoHostObjects(host));
 }
@@ -363,8 +363,8 @@ TEST_F(SelectGuidTest, RefusedInsertionLeavesTheStoreUnwritten) {
     EXPECT_EQ(host.DocumentText(), DocumentWith(L""));
     EXPECT_EQ(ReadClipboard().text, L"before");
     // The confirmed format and text stay in memory for InsertOldGUID.
-    EXPECT_EQ(addIn.Object().GuidFormat(), 3);
-    EXPECT_EQ(addIn.Object().GuidText(), std::wstring(kOtherRegistryText));
+    EXPECT_EQ(ConnectFields::GuidFormat(addIn.Object()), 3);
+    EXPECT_EQ(ConnectFields::GuidText(addIn.Object()), std::wstring(kOtherRegistryText));
     host.SetDocumentReadOnly(false);
     EXPECT_EQ(addIn.Object().InsertOldGUID(), 0);
     EXPECT_EQ(host.DocumentText(), DocumentWith(kOtherRegistryText));

@@ -15,13 +15,13 @@
 #include <vector>
 
 #include "InstallerTestSupport.h"
+#include "framework/TextConversion.h"
 #include "platform/DteInterfaces.h"
-#include "platform/TextConversion.h"
+#include "platform/WindowsConfigFiles.h"
 #include "support/HostFixture.h"
-#include "testbed/fixtures/TestEnvironment.h"
 #include "templates/CodeTemplateSet.h"
+#include "testbed/fixtures/TestEnvironment.h"
 #include "tests/native/TemplateTestFiles.h"
-#include "templates/WindowsTemplateFiles.h"
 
 namespace velmora::test {
 namespace {
@@ -186,7 +186,7 @@ TEST_F(InstallerTest, StarterTemplatesLoadForTheirLanguages) {
         {u"cpp", 0, cpp}, {u"h", 0, cpp},        {u"CPP", 0, cpp},  {u"hpp", 0, cpp}, {u"c", 0, cpp},
         {u"cs", 0, csharp}, {u"vb", 0, basic},  {u"txt", -2, {}}, {u"xml", -2, {}},
     };
-    WindowsTemplateFiles files;
+    WindowsConfigFiles files;
     for (const Case& c : cases) {
         SCOPED_TRACE(Narrow(ToWide(c.extension)));
         CodeTemplateSet set(files);

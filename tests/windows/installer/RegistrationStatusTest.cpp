@@ -12,7 +12,7 @@
 #include "InstallerTestSupport.h"
 #include "framework/UniqueHandle.h"
 #include "support/RegistrySnapshot.h"
-#include "platform/TextConversion.h"
+#include "framework/TextConversion.h"
 #include "support/HostFixture.h"
 
 namespace velmora::test {

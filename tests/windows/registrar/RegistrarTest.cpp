@@ -11,11 +11,12 @@
 #include <vector>
 
 #include "framework/Registrar.h"
+#include "framework/TextConversion.h"
 #include "framework/UniqueHandle.h"
-#include "platform/TextConversion.h"
 #include "resources/resource.h"
 #include "support/HostFixture.h"
 #include "support/RegistrySnapshot.h"
+#include "tests/native/ScriptErrorText.h"
 
 namespace velmora {
 namespace {

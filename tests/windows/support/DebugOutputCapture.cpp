@@ -3,7 +3,7 @@
 #include <cstring>
 #include <utility>
 
-#include "platform/TextConversion.h"
+#include "framework/TextConversion.h"
 
 namespace velmora::test {
 

@@ -1,8 +1,17 @@
 #include "support/HostFixture.h"
 
 #include "addin/Connect.h"
+#include "framework/TextConversion.h"
 #include "framework/UniqueHandle.h"
-#include "platform/TextConversion.h"
+
+namespace velmora {
+
+IDispatch* ConnectFields::Host(const Connect& object) { return object.host.Get(); }
+int ConnectFields::GuidFormat(const Connect& object) { return object.guidFormat; }
+const wchar_t* ConnectFields::GuidText(const Connect& object) { return object.guidText; }
+bool ConnectFields::HasGuidText(const Connect& object) { return object.hasGuidText; }
+
+}  // namespace velmora
 
 namespace velmora::test {
 

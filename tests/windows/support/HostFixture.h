@@ -16,7 +16,15 @@
 
 namespace velmora {
 class Connect;
-}
+
+// The Connect fields that the tests check (a friend of Connect).
+struct ConnectFields {
+    static IDispatch* Host(const Connect& object);
+    static int GuidFormat(const Connect& object);
+    static const wchar_t* GuidText(const Connect& object);
+    static bool HasGuidText(const Connect& object);
+};
+}  // namespace velmora
 
 namespace velmora::test {
 

@@ -7,12 +7,12 @@
 #include <gtest/gtest.h>
 
 #include "framework/Module.h"
+#include "testbed/fixtures/ComApartment.h"
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 2;
+    const velmora::test::ComApartment apartment;
+    if (FAILED(apartment.Result())) return 2;
     velmora::SetModuleInstance(GetModuleHandleW(nullptr));
-    int result = RUN_ALL_TESTS();
-    CoUninitialize();
-    return result;
+    return RUN_ALL_TESTS();
 }

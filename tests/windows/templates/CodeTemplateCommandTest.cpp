@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "addin/Connect.h"
-#include "platform/TextConversion.h"
+#include "framework/TextConversion.h"
+#include "platform/WindowsConfigFiles.h"
 #include "support/DebugOutputCapture.h"
-#include "templates/CodeTemplateSet.h"
-#include "templates/WindowsTemplateFiles.h"
 #include "support/HostFixture.h"
+#include "templates/CodeTemplateSet.h"
 #include "tests/native/TemplateTestFiles.h"
 #include "tests/windows/templates/TemplateTestSupport.h"
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/TextConversion.h"
+#include "framework/TextConversion.h"
 #include "support/HostFixture.h"
 #include "testbed/fixtures/TestEnvironment.h"
 #include "tests/windows/templates/TemplateTestSupport.h"

@@ -191,7 +191,7 @@ TEST_F(HandlerFailureTest, AllocationFailureInADialogHandlerFailsTheCommandAndIn
         EXPECT_EQ(host.DocumentText(), L"int x;");
         EXPECT_TRUE(host.Pastes().empty());
         EXPECT_EQ(ClipboardTextOrMarker(), kSentinel);
-        EXPECT_FALSE(addIn.Object().HasGuidText());
+        EXPECT_FALSE(ConnectFields::HasGuidText(addIn.Object()));
         EXPECT_EQ(shellLaunches.load(), 0);
         EXPECT_TRUE(HoldsNoHostObjects(host));
     }

@@ -8,11 +8,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/TextConversion.h"
+#include "framework/TextConversion.h"
+#include "platform/WindowsConfigFiles.h"
 #include "support/HostFixture.h"
-#include "testbed/fixtures/TestEnvironment.h"
 #include "templates/CodeTemplateSet.h"
-#include "templates/WindowsTemplateFiles.h"
+#include "testbed/fixtures/TestEnvironment.h"
 #include "tests/native/TemplateTestFiles.h"
 #include "tests/windows/templates/TemplateTestSupport.h"
 
@@ -32,7 +32,7 @@ const std::string kJapaneseWord = "\x93\xfa\x96\x7b\x8c\xea";                // 
 class TemplateFilesTest : public ::testing::Test {
 protected:
     ConfigFolderFiles files;
-    WindowsTemplateFiles access;
+    WindowsConfigFiles access;
 };
 
 TEST_F(TemplateFilesTest, PathsAreUnderTheApplicationDataFolder) {
@@ -40,7 +40,7 @@ TEST_F(TemplateFilesTest, PathsAreUnderTheApplicationDataFolder) {
     ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, appData, CSIDL_APPDATA, FALSE));
     const std::wstring folder = std::wstring(appData) + L"\\Orinth\\Velmora\\";
     EXPECT_EQ(ToWide(access.FolderPath()), folder);
-    EXPECT_EQ(ToWide(access.SetFilePath()), folder + L"CodeSet.ini");
+    EXPECT_EQ(ToWide(access.FilePath(u"CodeSet.ini")), folder + L"CodeSet.ini");
 }
 
 TEST_F(TemplateFilesTest, TextModeLinesMatchTheNativeReading) {
@@ -161,7 +161,7 @@ TEST(Samples, TheDemoConfigurationOffersTheIntendedTemplates) {
         {u"cs", {u"class", u"prop", u"foreach", u"using", u"try", u"todo", u"note"}},
         {u"txt", {u"todo", u"note"}},
     };
-    WindowsTemplateFiles access;
+    WindowsConfigFiles access;
     for (const Case& c : cases) {
         SCOPED_TRACE(Narrow(ToWide(c.extension)));
         CodeTemplateSet set(access);

@@ -41,12 +41,11 @@ struct Outcome {
 };
 
 Outcome RunPicker(const CodeTemplateSet* set, DialogDriver::Action action) {
-    TemplatePickerDialog picker;
-    picker.templateSet = set;
+    TemplatePickerDialog picker(set);
     DialogDriver driver(std::move(action));
     INT_PTR code = picker.DoModal();
     EXPECT_TRUE(picker.WasShown());
-    return Outcome{code, picker.chosenIndex, driver.Seen()};
+    return Outcome{code, picker.ChosenIndex(), driver.Seen()};
 }
 
 TEST(TemplatePicker, EndCodesAndChosenIndex) {

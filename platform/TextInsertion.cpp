@@ -1,8 +1,7 @@
-#include "addin/TextInsertion.h"
+#include "platform/TextInsertion.h"
 
 #include <cwchar>
 
-#include "addin/Connect.h"
 #include "platform/Clipboard.h"
 #include "platform/HostOperations.h"
 
@@ -14,10 +13,10 @@ int PasteText(IDispatch* selection, const wchar_t* text, std::size_t length, deb
     return 0;
 }
 
-int Connect::InsertText(debuglog::Reason* whyNot) {
+int InsertIntoActiveDocument(IDispatch* host, const wchar_t* text, debuglog::Reason* whyNot) {
     hostops::EditableSelection target;
-    if (!hostops::FindEditableSelection(host.Get(), target, whyNot)) return -1;
-    return PasteText(target.selection.Get(), guidText, std::wcslen(guidText), whyNot);
+    if (!hostops::FindEditableSelection(host, target, whyNot)) return -1;
+    return PasteText(target.selection.Get(), text, std::wcslen(text), whyNot);
 }
 
 }  // namespace velmora

@@ -14,4 +14,9 @@ namespace velmora {
 // clipboard could not be filled (`whyNot`, if given, says why).
 int PasteText(IDispatch* selection, const wchar_t* text, std::size_t length, debuglog::Reason* whyNot = nullptr);
 
+// Pastes the NUL-terminated `text` into the selection of the document that is
+// active in `host`: 0, or -1 when there is no editable selection or the
+// clipboard could not be filled (`whyNot`, if given, says why).
+int InsertIntoActiveDocument(IDispatch* host, const wchar_t* text, debuglog::Reason* whyNot = nullptr);
+
 }  // namespace velmora
