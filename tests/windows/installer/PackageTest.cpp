@@ -2,7 +2,9 @@
 // made for this test alone (package-test.sh runs it): install, the IDE
 // stand-in loading the installed add-in, the same package again, a repair, an
 // upgrade to a higher version, a refused downgrade and the removal, with a
-// user's edited and deleted configuration files in between.
+// user's edited and deleted configuration files in between, and a second
+// user's first logon (the Active Setup command) giving that user the starter
+// configuration.
 //
 // The 32-bit package also runs in a 64-bit prefix, where a 64-bit test
 // program cannot load the 32-bit add-in: there the load check is left out
@@ -25,6 +27,7 @@
 
 #include "InstallerTestSupport.h"
 #include "framework/UniqueHandle.h"
+#include "support/AppDataRedirect.h"
 #include "support/HostFixture.h"
 #include "support/RegistrySnapshot.h"
 #include "testbed/fixtures/ConfigFolderFiles.h"
@@ -36,6 +39,8 @@ namespace {
 constexpr REGSAM kView = KEY_WOW64_32KEY;
 constexpr wchar_t kUpgradeCode[] = L"{" VELMORA_UPGRADE_CODE L"}";
 constexpr wchar_t kIdeKeys[] = L"Software\\Microsoft\\VisualStudio";
+constexpr wchar_t kActiveSetupKey[] =
+    L"Software\\Microsoft\\Active Setup\\Installed Components\\{" VELMORA_ACTIVE_SETUP_ID L"}";
 
 // "<Program Files>\Orinth", of 32-bit programs.
 std::wstring OrinthProgramFolder() {
@@ -147,6 +152,22 @@ std::vector<std::string> FileDifferences(const std::map<std::wstring, std::strin
     return differences;
 }
 
+// The Active Setup entry's default value, StubPath and Version, "-" for one
+// that is missing.
+std::vector<std::wstring> ActiveSetupEntry() {
+    std::vector<std::wstring> values;
+    for (const wchar_t* name : {L"", L"StubPath", L"Version"}) {
+        values.push_back(ReadRegistryString(HKEY_LOCAL_MACHINE, kActiveSetupKey, name, kView).value_or(L"-"));
+    }
+    return values;
+}
+
+// "a.b.c" as Active Setup's "a,b,c".
+std::wstring ActiveSetupVersion(std::wstring version) {
+    std::replace(version.begin(), version.end(), L'.', L',');
+    return version;
+}
+
 class PackageTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -224,6 +245,8 @@ TEST_F(PackageTest, InstallsRepairsUpgradesAndRemovesWithoutLosingTheConfigurati
     ExpectConfiguration({}, {});
     EXPECT_EQ(Changes(before.ide, ReadRegistryState().ide), IdeKeyLines());
     ExpectRegisteredClass(before);
+    const std::wstring stubPath = L"\"" + ProgramFolder() + L"\\velmora-config.exe\" --setup";
+    EXPECT_EQ(ActiveSetupEntry(), (std::vector<std::wstring>{L"Velmora", stubPath, ActiveSetupVersion(L"" VELMORA_VERSION)}));
 
 #if defined(_WIN64)
     // Where the kernel runs no 32-bit code, nothing can load the 32-bit DLL.
@@ -280,6 +303,19 @@ TEST_F(PackageTest, InstallsRepairsUpgradesAndRemovesWithoutLosingTheConfigurati
     ExpectConfiguration(edited, mine);
     ExpectProgramFiles();
 
+    // A second user's first logon runs the Active Setup command as that user:
+    // they get the starter files, the first user keeps their edits.
+    {
+        AppDataRedirect secondUser(logs + L"\\second user");
+        ASSERT_TRUE(secondUser.Active());
+        RunOptions options;
+        options.errorsIntoOutput = true;
+        const CapturedRun setup = RunCapturing(ActiveSetupEntry()[1], options);
+        EXPECT_EQ(setup.exitCode, 0) << setup.output;
+        EXPECT_EQ(FileDifferences(starter, FilesIn(ConfigFolder())), std::vector<std::string>{});
+    }
+    ExpectConfiguration(edited, mine);
+
     // A higher version replaces this one in one step and keeps the edits.
     ASSERT_EQ(Msiexec(L"upgrade", L"/i " + Quoted(upgrade)), 0);
     EXPECT_EQ(InstalledVersions(), std::vector<std::wstring>{L"" VELMORA_UPGRADE_VERSION});
@@ -287,6 +323,7 @@ TEST_F(PackageTest, InstallsRepairsUpgradesAndRemovesWithoutLosingTheConfigurati
     ExpectConfiguration(edited, mine);
     EXPECT_EQ(Changes(before.ide, ReadRegistryState().ide), IdeKeyLines());
     ExpectRegisteredClass(before);
+    EXPECT_EQ(ActiveSetupEntry()[2], ActiveSetupVersion(L"" VELMORA_UPGRADE_VERSION));
 
     // The lower version is refused over it.
     EXPECT_EQ(Msiexec(L"downgrade", L"/i " + Quoted(package)), 1603);
@@ -300,6 +337,7 @@ TEST_F(PackageTest, InstallsRepairsUpgradesAndRemovesWithoutLosingTheConfigurati
     EXPECT_EQ(Changes(before.ide, after.ide), std::vector<std::string>{});
     EXPECT_EQ(GetFileAttributesW(ProgramFolder().c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetFileAttributesW(OrinthProgramFolder().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kActiveSetupKey, kView));
     ExpectConfiguration(edited, mine);
 }
 

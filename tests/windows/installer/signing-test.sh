@@ -1,0 +1,58 @@
+#!/bin/bash
+# Signs copies of the release's programs and packages with a certificate
+# made for this run, through the build's own scripts/sign.sh, and checks
+# each signature with osslsigncode against the test root: it verifies, and
+# a copy with one byte changed does not.
+#   signing-test.sh WORK RELEASE_FOLDER PACKAGE...
+# WORK keeps root.cer (the root, for the Windows signature test) and the
+# signed copies (for the package test and the Windows signature test).
+set -euo pipefail
+work=$1 release=$2
+shift 2
+here=$(cd "$(dirname "$0")" && pwd)
+scripts=$(cd "$here/../../../scripts" && pwd)
+rm -rf "$work"
+mkdir -p "$work/signed"
+"$here/test-certificate.sh" "$work"
+log=$work/osslsigncode.log
+for file in "$release/velmora.dll" "$release/velmora-config.exe" "$@"; do
+  [ -f "$file" ] || { echo "signing-test: $file is missing (build the 32-bit build first)" >&2; exit 1; }
+  cp "$file" "$work/signed/"
+done
+VELMORA_SIGN_PFX=$work/signer.pfx VELMORA_SIGN_PASSWORD_FILE=$work/password \
+  "$scripts/sign.sh" "$log" "$work"/signed/*
+
+# The offset of a byte the signature covers: in a program, the middle of
+# the file; in a package, the middle of its embedded cabinet's data.
+covered_byte() {
+  case "$1" in
+    *.msi) echo $(($(grep -abo MSCF "$1" | head -n 1 | cut -d: -f1) + 200)) ;;
+    *) echo $(($(stat -c %s "$1") / 2)) ;;
+  esac
+}
+failures=0
+check() {  # check NAME EXPECTED(pass|fail) FILE
+  local status=0
+  "$scripts/run-tool.sh" "$log" 60 osslsigncode verify -CAfile "$work/root.pem" -in "$3" >/dev/null 2>&1 || status=$?
+  if { [ "$2" = pass ] && ((status != 0)); } || { [ "$2" = fail ] && ((status == 0)); }; then
+    echo "signing-test: FAILED: $1: osslsigncode verify should $2 (exit code $status; log: $log)"
+    failures=$((failures + 1))
+  else
+    echo "signing-test: ok: $1: verify ${2}ed as it should"
+  fi
+}
+for file in "$work"/signed/*; do
+  name=$(basename "$file")
+  check "signed $name" pass "$file"
+  changed=$work/changed-$name
+  cp "$file" "$changed"
+  offset=$(covered_byte "$changed")
+  byte=$(od -An -tu1 -j "$offset" -N 1 "$changed" | tr -d ' ')
+  printf "\\$(printf %03o $(((byte + 1) % 256)))" | dd of="$changed" bs=1 seek="$offset" conv=notrunc status=none
+  cmp -s "$file" "$changed" && { echo "signing-test: FAILED: could not change $changed"; failures=$((failures + 1)); }
+  check "$name with byte $offset changed" fail "$changed"
+  rm -f "$changed"
+done
+# An unsigned file does not verify either.
+check "unsigned velmora.dll" fail "$release/velmora.dll"
+exit $((failures > 0))
