@@ -24,10 +24,10 @@ build() {  # build FOLDER
 }
 build "$work/first"
 sleep 2  # the second build's clock is seconds later at least
-build "$work/second/clone of the same commit"
+build "$work/second/again"
 
 first=$work/first/build/package/SHA256SUMS
-second="$work/second/clone of the same commit/build/package/SHA256SUMS"
+second="$work/second/again/build/package/SHA256SUMS"
 cat "$first"
 if cmp -s "$first" "$second"; then
   echo "reproduce: both builds gave the same bytes"
