@@ -12,6 +12,7 @@
 #include <string>
 
 #include "InstallerTestSupport.h"
+#include "support/HostFixture.h"
 #include "testbed/fixtures/TestEnvironment.h"
 
 namespace velmora::test {
