@@ -54,7 +54,8 @@ std::wstring OrinthProgramFolder() {
 std::wstring ProgramFolder() { return OrinthProgramFolder() + L"\\Velmora"; }
 
 // The products of this package's UpgradeCode with their versions, as
-// Programs and Features lists them, each also checked for its name and publisher.
+// Programs and Features lists them, each also checked for its name, publisher
+// and icon.
 std::vector<std::wstring> InstalledVersions() {
     std::vector<std::wstring> versions;
     wchar_t product[39];
@@ -67,6 +68,9 @@ std::vector<std::wstring> InstalledVersions() {
         };
         EXPECT_EQ(property(INSTALLPROPERTY_INSTALLEDPRODUCTNAME), L"Velmora");
         EXPECT_EQ(property(INSTALLPROPERTY_PUBLISHER), L"Orinth");
+        // Programs and Features' icon: the package's icon, kept by Windows Installer.
+        const std::wstring icon = property(INSTALLPROPERTY_PRODUCTICON);
+        EXPECT_EQ(ReadFileBytes(icon).value_or("").substr(0, 4), std::string("\0\0\1\0", 4)) << Narrow(icon);
         versions.push_back(property(INSTALLPROPERTY_VERSIONSTRING));
     }
     return versions;
