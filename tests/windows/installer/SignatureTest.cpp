@@ -26,14 +26,14 @@ namespace {
 
 bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
-// The certificate in the local machine's Root store for this object's lifetime.
+// The certificate (DER) in the local machine's Root store for this object's lifetime.
 class TrustedRoot {
 public:
     explicit TrustedRoot(const std::string& der)
         : store_(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root")) {
-        if (!store_) return;
-        CertAddEncodedCertificateToStore(store_, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
-                                         static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, &added_);
+        if (store_ && !der.empty())
+            CertAddEncodedCertificateToStore(store_, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                                             static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, &added_);
     }
     ~TrustedRoot() {
         if (added_) CertDeleteCertificateFromStore(added_);  // frees the context too
@@ -44,7 +44,7 @@ public:
     bool Added() const { return added_ != nullptr; }
 
 private:
-    HCERTSTORE store_ = nullptr;
+    HCERTSTORE store_;
     PCCERT_CONTEXT added_ = nullptr;
 };
 
@@ -61,8 +61,7 @@ Verdict VerifyTrust(const std::wstring& path, const std::string& root) {
     WINTRUST_FILE_INFO file = {};
     file.cbStruct = sizeof(file);
     file.pcwszFilePath = path.c_str();
-    WINTRUST_DATA data = {};
-    data.cbStruct = sizeof(data);
+    WINTRUST_DATA data = {sizeof(data)};
     data.dwUIChoice = WTD_UI_NONE;
     data.fdwRevocationChecks = WTD_REVOKE_NONE;
     data.dwUnionChoice = WTD_CHOICE_FILE;
@@ -75,8 +74,7 @@ Verdict VerifyTrust(const std::wstring& path, const std::string& root) {
     if (provider && provider->csSigners && provider->pasSigners[0].pChainContext) {
         const CERT_CHAIN_CONTEXT* chain = provider->pasSigners[0].pChainContext;
         verdict.chainStatus = chain->TrustStatus.dwErrorStatus;
-        const CERT_SIMPLE_CHAIN* simple = chain->rgpChain[0];
-        const CERT_CONTEXT* top = simple->rgpElement[simple->cElement - 1]->pCertContext;
+        const CERT_CONTEXT* top = chain->rgpChain[0]->rgpElement[chain->rgpChain[0]->cElement - 1]->pCertContext;
         verdict.endsAtRoot = std::string(reinterpret_cast<const char*>(top->pbCertEncoded), top->cbCertEncoded) == root;
     }
     data.dwStateAction = WTD_STATEACTION_CLOSE;
@@ -101,8 +99,8 @@ TEST(SignatureTest, WindowsTrustsTheSignedDllOnlyUnderItsRoot) {
         const char* what;
         std::wstring file;
         bool rootInStore;
-        LONG expected;            // Windows' answer
-        bool signedByTestRoot;    // the signer's chain ends at the test root
+        LONG expected;          // Windows' answer
+        bool signedByTestRoot;  // the signer's chain ends at the test root
     };
     const Case cases[] = {
         {"signed, its root trusted", signedDll, true, ERROR_SUCCESS, true},

@@ -4,8 +4,8 @@
 # each signature with osslsigncode against the test root: it verifies, and
 # a copy with one byte changed does not.
 #   signing-test.sh WORK RELEASE_FOLDER PACKAGE...
-# WORK keeps root.cer (the root, for the Windows signature test) and the
-# signed copies (for the package test and the Windows signature test).
+# WORK keeps the certificates (root.cer: the root, for the Windows signature
+# test) and the signed copies (for the package test and that test).
 set -euo pipefail
 work=$1 release=$2
 shift 2
@@ -13,7 +13,20 @@ here=$(cd "$(dirname "$0")" && pwd)
 scripts=$(cd "$here/../../../scripts" && pwd)
 rm -rf "$work"
 mkdir -p "$work/signed"
-"$here/test-certificate.sh" "$work"
+# A throwaway root and a code-signing certificate it issued, with its key and
+# the root in signer.pfx, whose password is in the file "password".
+ossl() { timeout 60 openssl "$@" >>"$work/openssl.log" 2>&1 || { echo "signing-test: openssl $1 failed" >&2; exit 1; }; }
+(
+  cd "$work"
+  head -c 18 /dev/urandom | base64 >password
+  ossl req -x509 -newkey rsa:2048 -nodes -keyout root.key -out root.pem -days 30 -subj "/CN=Velmora Test Root" \
+    -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign,cRLSign"
+  ossl req -newkey rsa:2048 -nodes -keyout signer.key -out signer.csr -subj "/O=Orinth/CN=Orinth Test Signer"
+  printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n' >signer.ext
+  ossl x509 -req -in signer.csr -CA root.pem -CAkey root.key -set_serial 2 -days 30 -extfile signer.ext -out signer.pem
+  ossl pkcs12 -export -inkey signer.key -in signer.pem -certfile root.pem -passout file:password -out signer.pfx
+  ossl x509 -in root.pem -outform DER -out root.cer
+)
 log=$work/osslsigncode.log
 for file in "$release/velmora.dll" "$release/velmora-config.exe" "$@"; do
   [ -f "$file" ] || { echo "signing-test: $file is missing (build the 32-bit build first)" >&2; exit 1; }
