@@ -8,7 +8,9 @@
 //
 // The 32-bit package also runs in a 64-bit prefix, where a 64-bit test
 // program cannot load the 32-bit add-in: there the load check is left out
-// and the program says so. Everything else reads the 32-bit registry view,
+// and the program says so; nor can the 32-bit velmora-config.exe that the
+// package runs as the user start there, so the 64-bit build of it runs in its
+// place after each install (and says so), the install having gone on. Everything else reads the 32-bit registry view,
 // which is the only one on 32-bit Windows.
 #include <windows.h>
 #include <msi.h>
@@ -230,6 +232,35 @@ protected:
         }
     }
 
+    // The command the package runs as the user (custom action and Active Setup).
+    std::wstring SetupCommand() { return Quoted(ProgramFolder() + L"\\velmora-config.exe") + L" --setup"; }
+
+    // Runs the package's setup command line as this user. It starts a 32-bit
+    // program; a 64-bit test runs where no 32-bit code starts, so there the
+    // package's own runs fail (and the install goes on, as it must) and this
+    // build's 64-bit velmora-config.exe, the same code, runs in its place.
+    void RunSetup(const wchar_t* why, std::wstring command) {
+#if defined(_WIN64)
+        const std::wstring installed = Quoted(ProgramFolder() + L"\\velmora-config.exe");
+        ASSERT_EQ(command.rfind(installed, 0), 0u) << Narrow(command);
+        command = Quoted(EnvironmentPath("VELMORA_SETUP_STAND_IN")) + command.substr(installed.size());
+        std::printf("[ STAND-IN ] %s: 64-bit %s\n", Narrow(why).c_str(), Narrow(command).c_str());
+#endif
+        RunOptions options;
+        options.errorsIntoOutput = true;
+        const CapturedRun run = RunCapturing(command, options);
+        EXPECT_EQ(run.exitCode, 0) << Narrow(why) << ": " << run.output;
+    }
+
+    // Where the custom action's program cannot start, its run after `step`.
+    void StandInForCustomAction(const wchar_t* step) {
+#if defined(_WIN64)
+        RunSetup(step, SetupCommand());
+#else
+        (void)step;
+#endif
+    }
+
     const std::wstring package = EnvironmentPath("VELMORA_PACKAGE");
     const std::wstring upgrade = EnvironmentPath("VELMORA_UPGRADE_PACKAGE");
     const std::wstring logs = EnvironmentPath("VELMORA_PACKAGE_LOGS");
@@ -244,13 +275,14 @@ TEST_F(PackageTest, InstallsRepairsUpgradesAndRemovesWithoutLosingTheConfigurati
 
     // Installed: the files, the registration and one product of this version.
     ASSERT_EQ(Msiexec(L"install", L"/i " + Quoted(package)), 0);
+    StandInForCustomAction(L"install");
     EXPECT_EQ(InstalledVersions(), std::vector<std::wstring>{L"" VELMORA_VERSION});
     ExpectProgramFiles();
     ExpectConfiguration({}, {});
     EXPECT_EQ(Changes(before.ide, ReadRegistryState().ide), IdeKeyLines());
     ExpectRegisteredClass(before);
-    const std::wstring stubPath = L"\"" + ProgramFolder() + L"\\velmora-config.exe\" --setup";
-    EXPECT_EQ(ActiveSetupEntry(), (std::vector<std::wstring>{L"Velmora", stubPath, ActiveSetupVersion(L"" VELMORA_VERSION)}));
+    EXPECT_EQ(ActiveSetupEntry(),
+              (std::vector<std::wstring>{L"Velmora", SetupCommand(), ActiveSetupVersion(L"" VELMORA_VERSION)}));
 
 #if defined(_WIN64)
     // Where the kernel runs no 32-bit code, nothing can load the 32-bit DLL.
@@ -298,12 +330,14 @@ TEST_F(PackageTest, InstallsRepairsUpgradesAndRemovesWithoutLosingTheConfigurati
 
     // The same package again keeps every file the user has.
     EXPECT_EQ(Msiexec(L"again", L"/i " + Quoted(package)), 0);
+    StandInForCustomAction(L"again");
     std::map<std::wstring, std::string> afterAgain = FilesIn(config);
     afterAgain.erase(L"Cpp.txt");  // back or not: a repair must bring it
     EXPECT_EQ(FileDifferences(changedByUser, afterAgain), std::vector<std::string>{});
 
     // A repair brings the deleted starter file back and keeps the edits.
     EXPECT_EQ(Msiexec(L"repair", L"/i " + Quoted(package) + L" REINSTALL=ALL REINSTALLMODE=omus"), 0);
+    StandInForCustomAction(L"repair");
     ExpectConfiguration(edited, mine);
     ExpectProgramFiles();
 
@@ -312,16 +346,14 @@ TEST_F(PackageTest, InstallsRepairsUpgradesAndRemovesWithoutLosingTheConfigurati
     {
         AppDataRedirect secondUser(logs + L"\\second user");
         ASSERT_TRUE(secondUser.Active());
-        RunOptions options;
-        options.errorsIntoOutput = true;
-        const CapturedRun setup = RunCapturing(ActiveSetupEntry()[1], options);
-        EXPECT_EQ(setup.exitCode, 0) << setup.output;
+        RunSetup(L"the second user's logon", ActiveSetupEntry()[1]);
         EXPECT_EQ(FileDifferences(starter, FilesIn(ConfigFolder())), std::vector<std::string>{});
     }
     ExpectConfiguration(edited, mine);
 
     // A higher version replaces this one in one step and keeps the edits.
     ASSERT_EQ(Msiexec(L"upgrade", L"/i " + Quoted(upgrade)), 0);
+    StandInForCustomAction(L"upgrade");
     EXPECT_EQ(InstalledVersions(), std::vector<std::wstring>{L"" VELMORA_UPGRADE_VERSION});
     ExpectProgramFiles();
     ExpectConfiguration(edited, mine);
