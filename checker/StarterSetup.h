@@ -1,8 +1,9 @@
 #pragma once
 // velmora-config --setup: the starter configuration for a user who has none
-// yet. The installer package copies the starter files into the configuration
-// folder of the user who installs it; every other user of the machine runs
-// this once. The files come from the "starter" folder beside the program.
+// yet. The installer package runs it as the user who installs or repairs,
+// and through Active Setup once for every other user at their next logon;
+// install.cmd's user gets the files from the script. The files come from the
+// "starter" folder beside the program.
 namespace velmora::checker {
 
 class ConsoleOutput;

@@ -33,6 +33,9 @@ set(VELMORA_COPYRIGHT "Copyright (C) 2026 Orinth")
 # The installer package's UpgradeCode: the same for every version, so that
 # Windows Installer knows each newer package as the same product's.
 set(VELMORA_UPGRADE_CODE 3603DD0C-673F-4BC7-8BAB-4CD56FB30401)
+# The package's Active Setup entry, under which Windows runs velmora-config
+# --setup once for each user at logon (see installer/velmora.wxs.in).
+set(VELMORA_ACTIVE_SETUP_ID 15A505E8-47E2-432D-9F86-D2D37032C50B)
 
 # "XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX" as a C initializer of a GUID.
 function(velmora_guid_initializer text out)
@@ -106,4 +109,8 @@ function(velmora_version_resource target type description)
   set(rc ${VELMORA_GENERATED_DIR}/${name}.version.rc)
   configure_file(${CMAKE_SOURCE_DIR}/resources/version.rc.in ${rc} @ONLY)
   target_sources(${target} PRIVATE ${rc})
+  # Linked again when the commit's time, its PE time stamp, changes.
+  if(VELMORA_SOURCE_DATE_EPOCH_FILE)
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${VELMORA_SOURCE_DATE_EPOCH_FILE})
+  endif()
 endfunction()

@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev
   wine wine32:i386 wine64
   xvfb xauth x11-utils imagemagick fonts-ipafont-gothic fonts-wine procps
-  msitools wixl
+  msitools wixl osslsigncode openssl zip
 )
 
 need_update=0

@@ -1,6 +1,6 @@
 #pragma once
-// What the GUID tests share: GuidSet.ini in the configuration folder, the
-// application-data folder moved elsewhere, a scripted GUID generator, and a
+// What the GUID tests share: GuidSet.ini in the configuration folder, a
+// scripted GUID generator, and a
 // helper thread that drives the GUID dialog while the add-in's modal loop runs.
 #include <windows.h>
 
@@ -13,6 +13,7 @@
 #include "testbed/host/ImportPatch.h"
 #include "testbed/fixtures/ConfigFolderFiles.h"
 #include "testbed/fixtures/PopUpDriver.h"
+#include "support/AppDataRedirect.h"
 #include "testbed/fixtures/TestEnvironment.h"
 
 namespace velmora::test {
@@ -25,29 +26,6 @@ public:
     void Write(const std::string& bytes) { ConfigFolderFiles::Write(L"GuidSet.ini", bytes); }
     std::optional<std::string> Read() const { return ConfigFolderFiles::Read(L"GuidSet.ini"); }
     void Remove() const { ConfigFolderFiles::Remove(L"GuidSet.ini"); }
-};
-
-// Points the user's application-data folder (the AppData entry of the shell
-// folders in HKEY_CURRENT_USER) at `folder` for its lifetime, creating the
-// folder, and restores the entry and removes the folder afterwards.
-class AppDataRedirect {
-public:
-    explicit AppDataRedirect(std::wstring folder);
-    ~AppDataRedirect();
-    AppDataRedirect(const AppDataRedirect&) = delete;
-    AppDataRedirect& operator=(const AppDataRedirect&) = delete;
-    bool Active() const { return active_; }
-
-private:
-    struct SavedValue {
-        std::wstring key;
-        bool present = false;
-        DWORD type = REG_SZ;
-        std::vector<BYTE> data;
-    };
-    std::wstring folder_;
-    std::vector<SavedValue> saved_;
-    bool active_ = false;
 };
 
 // One answer of the scripted GUID generator: the GUID it writes (GUID_NULL

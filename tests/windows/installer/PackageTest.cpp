@@ -2,12 +2,16 @@
 // made for this test alone (package-test.sh runs it): install, the IDE
 // stand-in loading the installed add-in, the same package again, a repair, an
 // upgrade to a higher version, a refused downgrade and the removal, with a
-// user's edited and deleted configuration files in between; then an upgrade
-// from the release before, which made the add-in known to fewer IDE versions.
+// user's edited and deleted configuration files in between, and a second
+// user's first logon (the Active Setup command) giving that user the starter
+// configuration; then an upgrade from the release before, which made the
+// add-in known to fewer IDE versions.
 //
 // The 32-bit package also runs in a 64-bit prefix, where a 64-bit test
 // program cannot load the 32-bit add-in: there the load check is left out
-// and the program says so. Everything else reads the 32-bit registry view,
+// and the program says so; nor can the 32-bit velmora-config.exe that the
+// package runs as the user start there, so the 64-bit build of it runs in its
+// place after each install (and says so), the install having gone on. Everything else reads the 32-bit registry view,
 // which is the only one on 32-bit Windows.
 #include <windows.h>
 #include <msi.h>
@@ -25,6 +29,8 @@
 #include <vector>
 
 #include "InstallerTestSupport.h"
+#include "framework/UniqueHandle.h"
+#include "support/AppDataRedirect.h"
 #include "support/HostFixture.h"
 #include "support/RegistrySnapshot.h"
 #include "testbed/fixtures/ConfigFolderFiles.h"
@@ -36,6 +42,8 @@ namespace {
 constexpr REGSAM kView = KEY_WOW64_32KEY;
 constexpr wchar_t kUpgradeCode[] = L"{" VELMORA_UPGRADE_CODE L"}";
 constexpr const wchar_t* kIdeKeys = IdeKeyParent;
+constexpr wchar_t kActiveSetupKey[] =
+    L"Software\\Microsoft\\Active Setup\\Installed Components\\{" VELMORA_ACTIVE_SETUP_ID L"}";
 
 // "<Program Files>\Orinth", of 32-bit programs.
 std::wstring OrinthProgramFolder() {
@@ -49,7 +57,8 @@ std::wstring OrinthProgramFolder() {
 std::wstring ProgramFolder() { return OrinthProgramFolder() + L"\\Velmora"; }
 
 // The products of this package's UpgradeCode with their versions, as
-// Programs and Features lists them, each also checked for its name and publisher.
+// Programs and Features lists them, each also checked for its name, publisher
+// and icon.
 std::vector<std::wstring> InstalledVersions() {
     std::vector<std::wstring> versions;
     wchar_t product[39];
@@ -62,6 +71,9 @@ std::vector<std::wstring> InstalledVersions() {
         };
         EXPECT_EQ(property(INSTALLPROPERTY_INSTALLEDPRODUCTNAME), L"Velmora");
         EXPECT_EQ(property(INSTALLPROPERTY_PUBLISHER), L"Orinth");
+        // Programs and Features' icon: the package's icon, kept by Windows Installer.
+        const std::wstring icon = property(INSTALLPROPERTY_PRODUCTICON);
+        EXPECT_EQ(ReadFileBytes(icon).value_or("").substr(0, 4), std::string("\0\0\1\0", 4)) << Narrow(icon);
         versions.push_back(property(INSTALLPROPERTY_VERSIONSTRING));
     }
     return versions;
@@ -144,6 +156,22 @@ std::vector<std::string> FileDifferences(const std::map<std::wstring, std::strin
     return differences;
 }
 
+// The Active Setup entry's default value, StubPath and Version, "-" for one
+// that is missing.
+std::vector<std::wstring> ActiveSetupEntry() {
+    std::vector<std::wstring> values;
+    for (const wchar_t* name : {L"", L"StubPath", L"Version"}) {
+        values.push_back(ReadRegistryString(HKEY_LOCAL_MACHINE, kActiveSetupKey, name, kView).value_or(L"-"));
+    }
+    return values;
+}
+
+// "a.b.c" as Active Setup's "a,b,c".
+std::wstring ActiveSetupVersion(std::wstring version) {
+    std::replace(version.begin(), version.end(), L'.', L',');
+    return version;
+}
+
 class PackageTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -210,7 +238,7 @@ protected:
         std::wstring checker = ProgramFolder() + L"\\velmora-config.exe";
 #if defined(_WIN64)
         checker = ProgramFolder() + L"\\velmora-config 64-bit.exe";
-        if (!CopyFileW(EnvironmentPath("VELMORA_TEST_CHECKER").c_str(), checker.c_str(), TRUE)) return -1;
+        if (!CopyFileW(EnvironmentPath("VELMORA_CHECKER_STAND_IN").c_str(), checker.c_str(), TRUE)) return -1;
 #endif
         const CapturedRun run = RunCapturing(Quoted(checker) + L" --status");
         if (run.exitCode != 0) std::printf("%s%s", run.output.c_str(), run.errors.c_str());
@@ -221,6 +249,36 @@ protected:
     }
 
     const std::wstring previous = EnvironmentPath("VELMORA_PREVIOUS_PACKAGE");
+
+    // The command the package runs as the user (custom action and Active Setup).
+    std::wstring SetupCommand() { return Quoted(ProgramFolder() + L"\\velmora-config.exe") + L" --setup"; }
+
+    // Runs the package's setup command line as this user. It starts a 32-bit
+    // program; a 64-bit test runs where no 32-bit code starts, so there the
+    // package's own runs fail (and the install goes on, as it must) and this
+    // build's 64-bit velmora-config.exe, the same code, runs in its place.
+    void RunSetup(const wchar_t* why, std::wstring command) {
+#if defined(_WIN64)
+        const std::wstring installed = Quoted(ProgramFolder() + L"\\velmora-config.exe");
+        ASSERT_EQ(command.rfind(installed, 0), 0u) << Narrow(command);
+        command = Quoted(EnvironmentPath("VELMORA_CHECKER_STAND_IN")) + command.substr(installed.size());
+        std::printf("[ STAND-IN ] %s: 64-bit %s\n", Narrow(why).c_str(), Narrow(command).c_str());
+#endif
+        RunOptions options;
+        options.errorsIntoOutput = true;
+        const CapturedRun run = RunCapturing(command, options);
+        EXPECT_EQ(run.exitCode, 0) << Narrow(why) << ": " << run.output;
+    }
+
+    // Where the custom action's program cannot start, its run after `step`.
+    void StandInForCustomAction(const wchar_t* step) {
+#if defined(_WIN64)
+        RunSetup(step, SetupCommand());
+#else
+        (void)step;
+#endif
+    }
+
     const std::wstring package = EnvironmentPath("VELMORA_PACKAGE");
     const std::wstring upgrade = EnvironmentPath("VELMORA_UPGRADE_PACKAGE");
     const std::wstring logs = EnvironmentPath("VELMORA_PACKAGE_LOGS");
@@ -235,6 +293,7 @@ TEST_F(PackageTest, InstallsRepairsUpgradesAndRemovesWithoutLosingTheConfigurati
 
     // Installed: the files, the registration and one product of this version.
     ASSERT_EQ(Msiexec(L"install", L"/i " + Quoted(package)), 0);
+    StandInForCustomAction(L"install");
     EXPECT_EQ(InstalledVersions(), std::vector<std::wstring>{L"" VELMORA_VERSION});
     ExpectProgramFiles();
     ExpectConfiguration({}, {});
@@ -245,6 +304,8 @@ TEST_F(PackageTest, InstallsRepairsUpgradesAndRemovesWithoutLosingTheConfigurati
     EXPECT_EQ(Changes(before.ide, installed.ide), IdeKeyLines());
     ExpectRegisteredClass(before);
     EXPECT_EQ(InstalledStatus(), 0);
+    EXPECT_EQ(ActiveSetupEntry(),
+              (std::vector<std::wstring>{L"Velmora", SetupCommand(), ActiveSetupVersion(L"" VELMORA_VERSION)}));
 
 #if defined(_WIN64)
     // Where the kernel runs no 32-bit code, nothing can load the 32-bit DLL.
@@ -292,22 +353,36 @@ TEST_F(PackageTest, InstallsRepairsUpgradesAndRemovesWithoutLosingTheConfigurati
 
     // The same package again keeps every file the user has.
     EXPECT_EQ(Msiexec(L"again", L"/i " + Quoted(package)), 0);
+    StandInForCustomAction(L"again");
     std::map<std::wstring, std::string> afterAgain = FilesIn(config);
     afterAgain.erase(L"Cpp.txt");  // back or not: a repair must bring it
     EXPECT_EQ(FileDifferences(changedByUser, afterAgain), std::vector<std::string>{});
 
     // A repair brings the deleted starter file back and keeps the edits.
     EXPECT_EQ(Msiexec(L"repair", L"/i " + Quoted(package) + L" REINSTALL=ALL REINSTALLMODE=omus"), 0);
+    StandInForCustomAction(L"repair");
     ExpectConfiguration(edited, mine);
     ExpectProgramFiles();
 
+    // A second user's first logon runs the Active Setup command as that user:
+    // they get the starter files, the first user keeps their edits.
+    {
+        AppDataRedirect secondUser(logs + L"\\second user");
+        ASSERT_TRUE(secondUser.Active());
+        RunSetup(L"the second user's logon", ActiveSetupEntry()[1]);
+        EXPECT_EQ(FileDifferences(starter, FilesIn(ConfigFolder())), std::vector<std::string>{});
+    }
+    ExpectConfiguration(edited, mine);
+
     // A higher version replaces this one in one step and keeps the edits.
     ASSERT_EQ(Msiexec(L"upgrade", L"/i " + Quoted(upgrade)), 0);
+    StandInForCustomAction(L"upgrade");
     EXPECT_EQ(InstalledVersions(), std::vector<std::wstring>{L"" VELMORA_UPGRADE_VERSION});
     ExpectProgramFiles();
     ExpectConfiguration(edited, mine);
     EXPECT_EQ(Changes(before.ide, ReadRegistryState().ide), IdeKeyLines());
     ExpectRegisteredClass(before);
+    EXPECT_EQ(ActiveSetupEntry()[2], ActiveSetupVersion(L"" VELMORA_UPGRADE_VERSION));
 
     // The lower version is refused over it.
     EXPECT_EQ(Msiexec(L"downgrade", L"/i " + Quoted(package)), 1603);
@@ -322,6 +397,7 @@ TEST_F(PackageTest, InstallsRepairsUpgradesAndRemovesWithoutLosingTheConfigurati
     EXPECT_EQ(Changes(before.ide, after.ide), std::vector<std::string>{});
     EXPECT_EQ(GetFileAttributesW(ProgramFolder().c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetFileAttributesW(OrinthProgramFolder().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kActiveSetupKey, kView));
     ExpectConfiguration(edited, mine);
 }
 

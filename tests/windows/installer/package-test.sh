@@ -2,7 +2,7 @@
 # Runs the package test (PackageTest.cpp) in a Wine prefix made for it alone:
 #   package-test.sh BUILD_DIR TEST_PROGRAM PACKAGE UPGRADE_PACKAGE
 # PACKAGE is the release's velmora-<version>.msi, UPGRADE_PACKAGE the same
-# binaries packaged as a higher version. The prefix (BUILD_DIR/package-test)
+# binaries packaged as a higher version, both as signing-test.sh signed them. The prefix (BUILD_DIR/package-test)
 # is made afresh every run, has the build's architecture and its own X
 # display, and is deleted after a run that passed.
 #
