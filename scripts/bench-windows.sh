@@ -16,8 +16,20 @@ if ! "$root/scripts/wine-env.sh" probe win32 2>/dev/null; then
   echo "bench-windows: 32-bit Wine does not run here; measuring the 64-bit test build" >&2
 fi
 "$root/scripts/build.sh" "$build" >/dev/null
+# Each program runs under a time limit, its output shown and kept in a log
+# beside the build (build/<build>/bench-<name>.log).
+limit=${BENCH_TIME_LIMIT:-900}
 status=0
 for name in "$@"; do
-  "$root/scripts/wine-env.sh" run "$root/build/$build" "$root/build/$build/tests/$name.exe" || status=1
+  log="$root/build/$build/bench-$name.log"
+  set +e
+  timeout -k 10 "$limit" "$root/scripts/wine-env.sh" run "$root/build/$build" "$root/build/$build/tests/$name.exe" \
+    2>&1 | tee "$log"
+  code=${PIPESTATUS[0]}
+  set -e
+  if ((code == 124 || code == 137)); then
+    echo "bench-windows: $name did not finish in $limit s; stopped (log: $log)" >&2
+  fi
+  ((code == 0)) || status=1
 done
 exit $status

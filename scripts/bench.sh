@@ -20,7 +20,7 @@ run() {
 CC=clang CXX=clang++ cmake -S "$root" -B "$root/build/bench" -DCMAKE_BUILD_TYPE=Release \
   -DVELMORA_SANITIZE=OFF >/dev/null || exit 1
 cmake --build "$root/build/bench" -j "$jobs" --target template_loader_bench || exit 1
-run "template loader" "$root/build/bench/tests/template_loader_bench"
+run "template loader" timeout -k 10 600 "$root/build/bench/tests/template_loader_bench"
 # Under the Wine this machine runs: the picker's fill, and the time from a
 # command to its pop-up ready for input.
 run "template picker" "$root/scripts/bench-windows.sh" picker_fill_bench

@@ -20,9 +20,10 @@ std::size_t Find(std::u16string_view text, std::size_t from, char16_t unit) {
                                               : static_cast<std::size_t>(found - text.data());
 }
 
-CodeTemplateSet::HeaderMarks FindHeaderMarks(std::u16string_view line) {
+// The marks of a line whose first "[" stands at `open` (npos: nowhere).
+CodeTemplateSet::HeaderMarks FindHeaderMarks(std::u16string_view line, std::size_t open) {
     CodeTemplateSet::HeaderMarks marks;
-    marks.open = Find(line, 0, u'[');
+    marks.open = open;
     if (marks.open == std::u16string_view::npos) return marks;
     marks.bar = Find(line, marks.open + 1, u'|');
     if (marks.bar == std::u16string_view::npos) return marks;
@@ -190,11 +191,16 @@ bool CodeTemplateSet::FitsTheBudget(const std::vector<std::u16string>& paths, st
 }
 
 bool CodeTemplateSet::IsHeaderLine(std::u16string_view line) const {
-    // A part of a line the reader found to hold no "[" is no header.
-    if (bracketFree_.data() != nullptr && line.data() == bracketFree_.data() && line.size() <= bracketFree_.size()) {
-        return false;
+    // In the line the reader is at, or a start of it, the first "[" is
+    // known; a line without one is no header.
+    std::size_t open = std::u16string_view::npos;
+    if (cursorLine_.line != nullptr && line.data() == cursorLine_.line && line.size() <= cursorLine_.size) {
+        if (cursorLine_.open >= line.size()) return false;
+        open = cursorLine_.open;
+    } else {
+        open = Find(line, 0, u'[');
     }
-    const HeaderMarks marks = FindHeaderMarks(line);
+    const HeaderMarks marks = FindHeaderMarks(line, open);
     lastHeader_ = {line.data(), line.size(), marks};
     return marks.close != std::u16string_view::npos;
 }
@@ -213,7 +219,7 @@ bool CodeTemplateSet::CutHeader(std::u16string_view line, std::size_t& open, std
     // The marks the header test found, unless it was told another line.
     const HeaderMarks marks = lastHeader_.line == line.data() && lastHeader_.size == line.size()
                                   ? lastHeader_.marks
-                                  : FindHeaderMarks(line);
+                                  : FindHeaderMarks(line, Find(line, 0, u'['));
     if (marks.close == std::u16string_view::npos) return false;
     open = marks.open;
     name = line.substr(marks.open + 1, marks.bar - marks.open - 1);
@@ -247,14 +253,15 @@ int CodeTemplateSet::ReadTemplateFile(const std::u16string& path) {
 
     // A header opens a new template and the lines after it are its body;
     // lines before the first header belong to no template and are dropped.
-    // The cursor tells which lines hold a "[": those without one, most of a
-    // file, are told to the header test as such, which then need not search.
+    // The cursor tells where each line's first "[" stands: the header test
+    // then need not search for it, and rejects at once the lines without
+    // one, most of a file.
     textfile::LineCursor lines(text, u'[');
     textfile::TextLine line;
     TemplateReadObserver* const observer = observer_;
     if (observer) observer->TemplateFileOpened(path);
     while (lines.Next(line)) {
-        bracketFree_ = line.watched ? std::u16string_view() : line.text;
+        cursorLine_ = {line.text.data(), line.text.size(), line.watched};
         std::size_t open = 0;
         std::u16string_view name;
         std::u16string_view description;
@@ -274,7 +281,7 @@ int CodeTemplateSet::ReadTemplateFile(const std::u16string& path) {
             Entry{U32(start + line.start), U32(line.number), kInPlace, U32(name.size()), U32(description.size())});
         rooms.push_back(U32(line.end - line.start));
     }
-    bracketFree_ = std::u16string_view();
+    cursorLine_ = {};
     lastHeader_ = {};
 
     fileTexts_.push_back(File{path, start, start + size});

@@ -143,10 +143,15 @@ private:
     // view together, once their display texts are built.
     std::size_t complete_ = 0;
     std::size_t width_ = 0;  // the longest name so far plus two
-    // While a file is read: the line being tested, when it holds no "[",
-    // and the marks the header test last found, so that the reader need not
-    // look for them again.
-    std::u16string_view bracketFree_;
+    // While a file is read: the line being tested and where its first "["
+    // stands (npos: nowhere), as the line cursor found it, so that the header
+    // test need not look for it again; and the marks the header test last
+    // found, so that the reader need not look for them again.
+    struct {
+        const char16_t* line = nullptr;
+        std::size_t size = 0;
+        std::size_t open = std::u16string_view::npos;
+    } cursorLine_;
     struct {
         const char16_t* line = nullptr;
         std::size_t size = 0;

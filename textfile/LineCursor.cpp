@@ -14,8 +14,11 @@ bool LineCursor::Next(TextLine& line) {
     // The line's text ends at its LF or at a zero unit before it, whichever
     // comes first; only in the second case is the LF searched for on its own.
     const char16_t* textEnd = FindAny(start, end, u'\n', u'\0', watch_);
-    line.watched = textEnd != end && *textEnd == watch_ && watch_ != u'\0';
-    if (line.watched) textEnd = FindEither(textEnd + 1, end, u'\n', u'\0');
+    line.watched = std::u16string_view::npos;
+    if (textEnd != end && *textEnd == watch_ && watch_ != u'\0') {
+        line.watched = static_cast<std::size_t>(textEnd - start);
+        textEnd = FindEither(textEnd + 1, end, u'\n', u'\0');
+    }
     const char16_t* lf = textEnd == end || *textEnd == u'\n' ? textEnd : FindUnit(textEnd, end, u'\n');
     line.text = std::u16string_view(start, static_cast<std::size_t>(textEnd - start));
     line.start = position_;

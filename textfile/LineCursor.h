@@ -11,7 +11,9 @@ namespace velmora::textfile {
 
 struct TextLine {
     std::u16string_view text;  // cut at the first U+0000
-    bool watched = false;      // whether `text` holds the unit the cursor watches for
+    // Where in `text` the unit the cursor watches for first stands; npos
+    // when `text` does not hold it.
+    std::size_t watched = std::u16string_view::npos;
     std::size_t start = 0;     // offset of the line in the text
     std::size_t end = 0;       // offset of its LF, or the text's length
     std::size_t number = 0;    // from 1, for messages that name a line
@@ -20,7 +22,7 @@ struct TextLine {
 class LineCursor {
 public:
     // `text` must outlive the cursor. With a `watch` unit other than U+0000
-    // each line tells whether its text holds that unit, found in the same
+    // each line tells where its text holds that unit, found in the same
     // pass as its end (a reader's cheap first test of a line).
     explicit LineCursor(std::u16string_view text, char16_t watch = u'\0');
 

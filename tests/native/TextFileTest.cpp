@@ -17,9 +17,10 @@ namespace {
 using namespace std::string_literals;
 
 TEST(FindUnit, AgreesWithAPlainSearchAtEveryPositionAndLength) {
-    // Words of four units are tested at once: the unit must be found in any
-    // lane, after any number of whole words, and not past the end.
-    for (std::size_t size = 0; size <= 21; ++size) {
+    // Blocks of units are tested at once (four, eight or sixteen): the unit
+    // must be found in any lane, after any number of whole blocks, and not
+    // past the end.
+    for (std::size_t size = 0; size <= 37; ++size) {
         for (std::size_t at = 0; at <= size; ++at) {
             std::u16string text(size + 4, u'x');  // units beyond `size` must not be seen
             if (at < text.size()) text[at] = u'[';
@@ -27,8 +28,15 @@ TEST(FindUnit, AgreesWithAPlainSearchAtEveryPositionAndLength) {
             EXPECT_EQ(found - text.data(), static_cast<std::ptrdiff_t>(at)) << "size " << size << ", at " << at;
         }
     }
-    const std::u16string lanes = u"\u5b00\u005b\uff5b\u015b[";  // other units sharing a byte with "["
-    EXPECT_EQ(textfile::FindUnit(lanes.data(), lanes.data() + lanes.size(), u'[') - lanes.data(), 1);
+    // Other units sharing a byte with "[", or narrowed to 0x7F or 0x80, in
+    // a short run and in a run long enough to be narrowed.
+    for (const std::u16string lanes : {u"\u5b00\u005b"s, u"\u5b00\uff5b\u015b\u807f" + std::u16string(16, u'\u8000') + u"["}) {
+        const std::u16string others = lanes.substr(0, lanes.size() - 1);
+        EXPECT_EQ(textfile::FindUnit(lanes.data(), lanes.data() + lanes.size(), u'[') - lanes.data(),
+                  static_cast<std::ptrdiff_t>(lanes.size() - 1));
+        EXPECT_EQ(textfile::FindAny(others.data(), others.data() + others.size(), u'[', u'\0', u'\n') - others.data(),
+                  static_cast<std::ptrdiff_t>(others.size()));
+    }
 }
 
 TEST(TextMode, BytesAndUnitsFollowTheModel) {
@@ -49,9 +57,13 @@ TEST(TextMode, BytesAndUnitsFollowTheModel) {
 }
 
 TEST(LineCursor, LinesFollowTheReadingRules) {
+    // The cursor watches for "["; `brackets` is where each line's text holds
+    // its first one, when any line does.
+    constexpr std::size_t npos = std::u16string_view::npos;
     struct Case {
         std::u16string text;
         std::vector<std::u16string> lines;
+        std::vector<std::size_t> brackets = {};
     };
     const Case cases[] = {
         {u"", {}},
@@ -64,21 +76,26 @@ TEST(LineCursor, LinesFollowTheReadingRules) {
         {u"a\0b\0c\nd\0"s, {u"a", u"d"}},
         {u"a\rb\n", {u"a\rb"}},
         {std::u16string(100000, u'q') + u"\n", {std::u16string(100000, u'q')}},
+        {u"[a[\nb\0[\n\n["s, {u"[a[", u"b", u"", u"["}, {0, npos, npos, 0}},
+        {u"// [x | y]\n" + std::u16string(40, u'a') + u"[b]", {u"// [x | y]", std::u16string(40, u'a') + u"[b]"}, {3, 40}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.text.substr(0, 20)));
-        textfile::LineCursor cursor(c.text);
+        textfile::LineCursor cursor(c.text, u'[');
         textfile::TextLine line;
         std::vector<std::u16string> lines;
+        std::vector<std::size_t> brackets;
         std::size_t start = 0;
         while (cursor.Next(line)) {
             EXPECT_EQ(line.number, lines.size() + 1);
             EXPECT_EQ(line.start, start);
             EXPECT_TRUE(line.end == c.text.size() || c.text[line.end] == u'\n');
             lines.emplace_back(line.text);
+            brackets.push_back(line.watched);
             start = line.end + 1;
         }
         EXPECT_EQ(lines, c.lines);
+        EXPECT_EQ(brackets, c.brackets.empty() ? std::vector<std::size_t>(lines.size(), npos) : c.brackets);
         EXPECT_FALSE(cursor.Next(line)) << "stays at the end";
     }
 }
