@@ -89,15 +89,6 @@ bool SetFileItems::Next(std::u16string_view& item) {
     return true;
 }
 
-std::u16string MakeDisplayText(std::u16string_view name, std::u16string_view description, std::size_t width) {
-    std::u16string text;
-    text.reserve(std::max(width, name.size()) + description.size());
-    text.append(name);
-    if (name.size() < width) text.append(width - name.size(), u' ');
-    text.append(description);
-    return text;
-}
-
 int CodeTemplateSet::GetCount() const { return static_cast<int>(complete_); }
 
 int CodeTemplateSet::GetEntry(int index, TemplateEntry& entry) const {

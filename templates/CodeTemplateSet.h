@@ -174,8 +174,4 @@ private:
     std::size_t position_ = 0;
 };
 
-// The display text of an entry: its name padded with U+0020 to `width` UTF-16
-// units, then its description.
-std::u16string MakeDisplayText(std::u16string_view name, std::u16string_view description, std::size_t width);
-
 }  // namespace velmora

@@ -259,26 +259,14 @@ INSTANTIATE_TEST_SUITE_P(
         DisplayCase{"longest name in the middle file",
                     {"[a|1]\n", "[abcdef|2]\n", "[abc|3]\n"},
                     {u"a       1", u"abcdef  2", u"abc     3"}},
-        DisplayCase{"file without headers changes nothing", {"[ab|x]\n", "no header\n"}, {u"ab  x"}}),
+        DisplayCase{"file without headers changes nothing", {"[ab|x]\n", "no header\n"}, {u"ab  x"}},
+        DisplayCase{"a full-width letter is one unit",
+                    {"[\xef\xbd\x86\xef\xbd\x8f\xef\xbd\x92|d]\n[while|e]\n"},
+                    {u"\uff46\uff4f\uff52    d", u"while  e"}},
+        DisplayCase{"a surrogate pair is two units",
+                    {"[\xf0\x9f\x98\x80|d]\n[abc|e]\n"},
+                    {u"\U0001f600   d", u"abc  e"}}),
     [](const ::testing::TestParamInfo<DisplayCase>& info) { return TestName(info.param.label); });
-
-TEST(DisplayText, CountsUtf16Units) {
-    struct Case {
-        std::u16string name;
-        std::size_t width;
-        std::u16string expected;
-    } cases[] = {
-        {u"for", 7, u"for    d"},
-        {u"while", 7, u"while  d"},
-        {u"\uff46\uff4f\uff52", 7, u"\uff46\uff4f\uff52    d"},  // full-width: one unit each
-        {u"\U0001f600", 4, u"\U0001f600  d"},                       // a surrogate pair is two units
-        {u"toolong", 3, u"toolongd"},                               // never cut
-        {u"", 2, u"  d"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(MakeDisplayText(c.name, u"d", c.width), c.expected) << ::testing::PrintToString(c.name);
-    }
-}
 
 TEST(TrimSpaces, OnlyTheSpaceCharacter) {
     struct Case {
